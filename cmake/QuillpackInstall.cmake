@@ -1,0 +1,22 @@
+# Installs the header, the shared library, a CMake package and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS quillpack EXPORT QuillpackTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT QuillpackTargets NAMESPACE Quillpack::
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/QuillpackConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/quillpack.pc.in
+  ${CMAKE_CURRENT_BINARY_DIR}/quillpack.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quillpack.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

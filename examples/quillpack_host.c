@@ -1,0 +1,104 @@
+/* quillpack-host: a host program that loads the Quillpack library by file name at run
+ * time, as real hosts do, and calls one of its two functions. */
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "quillpack.h"
+
+typedef int32_t (*QuillpackFunction)(const QuillpackChar *, const QuillpackChar *);
+
+static int Usage(const char *program) {
+  fprintf(stderr,
+          "usage: %s [-l LIBRARY] pack INPUT OUTPUT\n"
+          "       %s [-l LIBRARY] unpack INPUT OUTPUT\n"
+          "Calls Quillpack or Quillunpack from LIBRARY (default libquillpack.so.1). The\n"
+          "outcome is the library's own message lines and the output file; this program\n"
+          "exits 0 once the call was made and 2 when it could not be made.\n",
+          program, program);
+  return 2;
+}
+
+/* Converts UTF-8 to a new NUL-terminated UTF-16 string; NULL if malformed or no memory. */
+static QuillpackChar *Utf8ToUtf16(const char *text) {
+  size_t n = strlen(text);
+  QuillpackChar *out = malloc((n + 1) * sizeof *out);
+  if (out == NULL) return NULL;
+  size_t o = 0;
+  const unsigned char *s = (const unsigned char *)text;
+  while (*s != 0) {
+    unsigned long code;
+    int extra;
+    if (*s < 0x80) {
+      code = *s, extra = 0;
+    } else if ((*s & 0xE0) == 0xC0) {
+      code = *s & 0x1F, extra = 1;
+    } else if ((*s & 0xF0) == 0xE0) {
+      code = *s & 0x0F, extra = 2;
+    } else if ((*s & 0xF8) == 0xF0) {
+      code = *s & 0x07, extra = 3;
+    } else {
+      free(out);
+      return NULL;
+    }
+    ++s;
+    for (int i = 0; i < extra; ++i, ++s) {
+      if ((*s & 0xC0) != 0x80) {
+        free(out);
+        return NULL;
+      }
+      code = code << 6 | (*s & 0x3F);
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out[o++] = (QuillpackChar)(0xD800 + (code >> 10));
+      out[o++] = (QuillpackChar)(0xDC00 + (code & 0x3FF));
+    } else {
+      out[o++] = (QuillpackChar)code;
+    }
+  }
+  out[o] = 0;
+  return out;
+}
+
+int main(int argc, char **argv) {
+  const char *library = "libquillpack.so.1";
+  int arg = 1;
+  if (arg + 1 < argc && strcmp(argv[arg], "-l") == 0) {
+    library = argv[arg + 1];
+    arg += 2;
+  }
+  if (argc - arg != 3) return Usage(argv[0]);
+  const char *symbol = strcmp(argv[arg], "pack") == 0     ? "Quillpack"
+                       : strcmp(argv[arg], "unpack") == 0 ? "Quillunpack"
+                                                          : NULL;
+  if (symbol == NULL) return Usage(argv[0]);
+
+  void *handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+  if (handle == NULL) {
+    fprintf(stderr, "%s: cannot load %s: %s\n", argv[0], library, dlerror());
+    return 2;
+  }
+  QuillpackFunction function;
+  *(void **)&function = dlsym(handle, symbol);
+  if (function == NULL) {
+    fprintf(stderr, "%s: %s has no function %s\n", argv[0], library, symbol);
+    dlclose(handle);
+    return 2;
+  }
+  QuillpackChar *input = Utf8ToUtf16(argv[arg + 1]);
+  QuillpackChar *output = Utf8ToUtf16(argv[arg + 2]);
+  if (input == NULL || output == NULL) {
+    fprintf(stderr, "%s: paths must be valid UTF-8\n", argv[0]);
+    free(input);
+    free(output);
+    dlclose(handle);
+    return 2;
+  }
+  function(input, output); /* always 999: the outcome is in the library's messages */
+  free(input);
+  free(output);
+  dlclose(handle);
+  return 0;
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds Quillpack and runs every test suite: the unit and integration tests natively.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_BUILD_TESTS=ON
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j 2

@@ -1,0 +1,43 @@
+// ByteBuffer: a growable heap block of bytes whose capacity doubles when full.
+#pragma once
+
+#include <cstdint>
+
+namespace quillpack {
+
+struct ByteBuffer {
+  uint8_t *data;
+  uint32_t length;    // bytes in use
+  uint32_t capacity;  // size of `data`
+};
+
+// Creates an empty buffer of `capacity` bytes (at least 1). Returns null when memory
+// cannot be had; nothing is left allocated then.
+ByteBuffer *ByteBufferCreate(uint32_t capacity);
+
+// Releases the buffer's block and the record. Null is accepted and ignored.
+void ByteBufferDestroy(ByteBuffer *buffer);
+
+// Doubles the capacity. Returns 0, leaving the buffer exactly as it was, when the resize
+// fails or the doubled capacity would not fit 32 bits.
+int ByteBufferGrow(ByteBuffer *buffer);
+
+// Appends one byte, growing first when full. Returns 1, or 0 with the buffer intact.
+inline int ByteBufferAppend(ByteBuffer *buffer, uint8_t byte) {
+  if (buffer->length >= buffer->capacity && !ByteBufferGrow(buffer)) return 0;
+  buffer->data[buffer->length++] = byte;
+  return 1;
+}
+
+// Appends `value` low byte first. Returns 1, or 0; a failure on the high byte leaves the
+// low byte appended.
+inline int ByteBufferAppend16(ByteBuffer *buffer, uint16_t value) {
+  if (!ByteBufferAppend(buffer, static_cast<uint8_t>(value & 0xFF))) return 0;
+  return ByteBufferAppend(buffer, static_cast<uint8_t>(value >> 8));
+}
+
+// Appends `count` bytes as that many ByteBufferAppend calls would, in fewer steps: on
+// failure returns 0 with the bytes that fitted before the failed growth appended.
+int ByteBufferAppendBytes(ByteBuffer *buffer, const uint8_t *bytes, uint32_t count);
+
+}  // namespace quillpack

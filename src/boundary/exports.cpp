@@ -1,0 +1,34 @@
+// The exported functions: convert both paths, run the operation, return 999.
+#include "quillpack.h"
+
+#include "boundary/path_storage.h"
+#include "codec/codec.h"
+
+namespace {
+
+constexpr int32_t kAlwaysReturned = 999;
+
+// Converts the output path, then the input path, runs `operation` and releases both.
+int32_t RunWithPaths(int (*operation)(const char *, const char *),
+                     const QuillpackChar *input_path, const QuillpackChar *output_path) {
+  static_assert(sizeof(QuillpackChar) == sizeof(quillpack::PlatformWideChar));
+  quillpack::PathStorage output;
+  quillpack::PathStorage input;
+  quillpack::PathStorageConvert(&output, output_path);
+  quillpack::PathStorageConvert(&input, input_path);
+  operation(input.path, output.path);  // the outcome is reported by the operation itself
+  quillpack::PathStorageRelease(&input);
+  quillpack::PathStorageRelease(&output);
+  return kAlwaysReturned;
+}
+
+}  // namespace
+
+extern "C" int32_t Quillpack(const QuillpackChar *input_path, const QuillpackChar *output_path) {
+  return RunWithPaths(quillpack::CompressFile, input_path, output_path);
+}
+
+extern "C" int32_t Quillunpack(const QuillpackChar *input_path,
+                               const QuillpackChar *output_path) {
+  return RunWithPaths(quillpack::DecompressFile, input_path, output_path);
+}

@@ -1,0 +1,107 @@
+// CompressFile: input bytes to LZ77 tokens to hex armour.
+//
+// Token stream: "QPK", version 1, then tokens back to back: a literal is 0x00 and the byte;
+// a match is 0x80, its length (3-255) and its distance (1-32768, low byte first). The input
+// is coded in blocks of 4096 bytes as one read delivers them; no match runs past the end of
+// a block, while the window carries over from block to block.
+#include "armour/byte_buffer.h"
+#include "armour/hex_armour.h"
+#include "codec/codec.h"
+#include "codec/match_finder.h"
+#include "codec/open_streams.h"
+#include "codec/token_format.h"
+
+namespace quillpack {
+namespace {
+
+constexpr uint32_t kBlockSize = 4096;
+
+// Codes one block into `tokens`. Returns false as soon as an append fails.
+bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFinder *finder,
+               ByteBuffer *tokens) {
+  uint32_t p = 0;
+  while (p < n) {
+    Match match{false, 0, 0};
+    if (n - p >= kMinMatch) {
+      match = finder != nullptr ? MatchFinderSearch(finder, window, block + p, n - p)
+                                : MatchSearch(window, block + p, n - p);
+    }
+    uint32_t step = 1;
+    if (match.found) {
+      if (!ByteBufferAppend(tokens, kTokenMatch) || !ByteBufferAppend(tokens, match.length) ||
+          !ByteBufferAppend16(tokens, match.distance))
+        return false;
+      step = match.length;
+    } else {
+      if (!ByteBufferAppend(tokens, kTokenLiteral) || !ByteBufferAppend(tokens, block[p]))
+        return false;
+    }
+    HistoryWindowAppendBytes(window, block + p, step);
+    if (finder != nullptr) MatchFinderAppended(finder, window, step);
+    p += step;
+  }
+  return true;
+}
+
+}  // namespace
+
+int CompressFile(const char *input_path, const char *output_path) {
+  StreamPair streams;
+  if (!OpenStreams(input_path, "rb", output_path, "w", &streams)) return 1;
+  ByteBuffer *tokens = ByteBufferCreate(kBlockSize);
+  if (tokens == nullptr) {
+    PlatformPrintError("Error: Memory allocation failed\n");
+    PlatformClose(streams.input);
+    PlatformClose(streams.output);
+    return 1;
+  }
+
+  bool failed = false;
+  // The finder is an accelerator only: without its memory the plain scan gives the same
+  // tokens, so a failed creation is not a failure of the call.
+  MatchFinder *finder = MatchFinderCreate();
+  HistoryWindow window;
+  HistoryWindowInit(&window);
+  uint8_t block[kBlockSize];
+
+  for (uint8_t byte : kHeader) {
+    if (!ByteBufferAppend(tokens, byte)) {
+      PlatformPrintError("Error: Buffer allocation failed\n");
+      failed = true;
+      break;
+    }
+  }
+  while (!failed) {
+    size_t n = PlatformRead(streams.input, block, kBlockSize);
+    if (n == 0) break;
+    if (!CodeBlock(block, static_cast<uint32_t>(n), &window, finder, tokens)) {
+      PlatformPrintError("Error: Buffer allocation failed\n");
+      failed = true;
+    }
+  }
+  // A read error is not the end of the input: coding what arrived would store a
+  // truncated file as if it were whole.
+  if (!failed && PlatformReadFailed(streams.input)) {
+    PlatformPrintError("Error: Failed to read input file '%s'\n", PlatformShowPath(input_path));
+    failed = true;
+  }
+  MatchFinderDestroy(finder);
+  if (!failed && !WriteHexArmour(tokens->data, tokens->length, streams.output)) {
+    PlatformPrintError("Error: Failed to encode compressed data\n");
+    failed = true;
+  }
+
+  ByteBufferDestroy(tokens);
+  PlatformClose(streams.input);
+  // Buffered text reaches the file only here; a container cut short by a full disk must
+  // not be reported as written.
+  if (!PlatformClose(streams.output) && !failed) {
+    PlatformPrintError("Error: Failed to encode compressed data\n");
+    failed = true;
+  }
+  if (failed) return 1;
+  PlatformPrintOut("Compression successful: '%s' -> '%s'\n", input_path, output_path);
+  return 0;
+}
+
+}  // namespace quillpack

@@ -1,0 +1,33 @@
+// HistoryWindow: appends and the occasional slide of the kept bytes.
+#include "codec/history_window.h"
+
+#include <cstring>
+
+namespace quillpack {
+
+uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count) {
+  if (window->start + window->fill + count > sizeof window->bytes) {
+    std::memmove(window->bytes, window->bytes + window->start, window->fill);
+    window->start = 0;
+  }
+  return window->bytes + window->start + window->fill;
+}
+
+void HistoryWindowAppend(HistoryWindow *window, uint8_t byte) {
+  *HistoryWindowReserve(window, 1) = byte;
+  HistoryWindowCommit(window, 1);
+}
+
+void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint32_t count) {
+  // Only the last kWindowSize bytes can survive, so older ones need not be copied.
+  if (count > kWindowSize) {
+    bytes += count - kWindowSize;
+    window->fill = 0;
+    window->start = 0;
+    count = kWindowSize;
+  }
+  std::memcpy(HistoryWindowReserve(window, count), bytes, count);
+  HistoryWindowCommit(window, count);
+}
+
+}  // namespace quillpack

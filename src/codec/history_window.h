@@ -1,0 +1,54 @@
+// HistoryWindow: the last 32768 bytes of the data being coded, oldest first.
+#pragma once
+
+#include <cstdint>
+
+namespace quillpack {
+
+constexpr uint32_t kWindowSize = 32768;
+
+// The window is the `fill` bytes at bytes[start, start + fill): contiguous, oldest first,
+// so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. The block
+// is twice the window so that the window slides by moving a start offset; the kept bytes
+// move down once per 32768 appended bytes instead of once per byte.
+struct HistoryWindow {
+  uint8_t bytes[2 * kWindowSize];
+  uint32_t start;
+  uint32_t fill;
+};
+
+// Empties the window.
+inline void HistoryWindowInit(HistoryWindow *window) {
+  window->start = 0;
+  window->fill = 0;
+}
+
+// The oldest byte of the window; `fill` bytes follow it contiguously.
+inline const uint8_t *HistoryWindowData(const HistoryWindow *window) {
+  return window->bytes + window->start;
+}
+
+// Makes room for `count` (at most kWindowSize) bytes after the newest one and returns where
+// they go. Bytes of the window stay readable just before that place, so a copy from behind
+// the end may run straight into the room. HistoryWindowCommit then takes them in.
+uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count);
+
+// Takes in the `count` bytes written at the place HistoryWindowReserve returned; the oldest
+// bytes drop out beyond kWindowSize. Bytes that dropped out stay in memory until the next
+// HistoryWindowReserve, so the newest `count` bytes stay where they were written.
+inline void HistoryWindowCommit(HistoryWindow *window, uint32_t count) {
+  uint32_t fill = window->fill + count;
+  if (fill > kWindowSize) {
+    window->start += fill - kWindowSize;
+    fill = kWindowSize;
+  }
+  window->fill = fill;
+}
+
+// Appends one byte at the newest end; once full, the oldest byte drops out.
+void HistoryWindowAppend(HistoryWindow *window, uint8_t byte);
+
+// Appends `count` bytes (any number) in order, as that many HistoryWindowAppend calls would.
+void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint32_t count);
+
+}  // namespace quillpack

@@ -1,0 +1,26 @@
+// MatchSearch: the longest earlier occurrence of the coming bytes in the window.
+#pragma once
+
+#include <cstdint>
+
+#include "codec/history_window.h"
+
+namespace quillpack {
+
+constexpr uint32_t kMinMatch = 3;
+constexpr uint32_t kMaxMatch = 255;
+
+struct Match {
+  bool found;
+  uint8_t length;     // kMinMatch to kMaxMatch when found
+  uint16_t distance;  // 1 to kWindowSize when found
+};
+
+// The plain exhaustive scan, and the reference every faster finder must equal. Looks for
+// the longest run of window bytes equal to `look` (of which `available` bytes may take
+// part), capped at kMaxMatch and never running past the newest window byte. Among equally
+// long candidates the oldest (greatest distance) wins. Not found when fewer than kMinMatch
+// bytes are available or no candidate reaches kMinMatch.
+Match MatchSearch(const HistoryWindow *window, const uint8_t *look, uint32_t available);
+
+}  // namespace quillpack

@@ -1,0 +1,75 @@
+// Per-thread countdowns that make chosen platform calls fail (fault-injection build only).
+#include "platform/fault_state.h"
+
+#ifdef QUILLPACK_FAULT_INJECTION
+
+namespace quillpack {
+namespace {
+
+struct FaultState {
+  uint64_t armed[kFaultKindCount];   // 0 = disarmed; else the event number that fails
+  uint64_t events[kFaultKindCount];  // events seen since the last reset
+  bool fired;
+  int64_t live_blocks;
+  std::FILE *failed_reads[4];
+};
+
+thread_local FaultState state;
+
+}  // namespace
+
+void FaultInjectionArm(FaultKind kind, uint64_t nth) {
+  state.armed[kind] = nth == 0 ? 0 : state.events[kind] + nth;
+}
+
+void FaultInjectionReset() { state = FaultState{}; }
+
+uint64_t FaultInjectionEvents(FaultKind kind) { return state.events[kind]; }
+
+bool FaultInjectionFired() { return state.fired; }
+
+int64_t FaultInjectionLiveBlocks() { return state.live_blocks; }
+
+bool FaultFires(FaultKind kind, uint64_t events) {
+  uint64_t first = state.events[kind] + 1;
+  state.events[kind] += events;
+  uint64_t armed = state.armed[kind];
+  if (armed != 0 && armed >= first && armed <= state.events[kind]) {
+    state.fired = true;
+    return true;
+  }
+  return false;
+}
+
+size_t FaultAllowedBytes(FaultKind kind, size_t count) {
+  uint64_t first = state.events[kind] + 1;
+  if (!FaultFires(kind, count)) return count;
+  state.events[kind] = state.armed[kind];  // the stream stops at the failing byte
+  return static_cast<size_t>(state.armed[kind] - first);
+}
+
+void FaultMarkReadFailed(std::FILE *file) {
+  for (std::FILE *&slot : state.failed_reads) {
+    if (slot == nullptr || slot == file) {
+      slot = file;
+      return;
+    }
+  }
+}
+
+bool FaultReadMarked(std::FILE *file) {
+  for (std::FILE *slot : state.failed_reads)
+    if (slot == file) return true;
+  return false;
+}
+
+void FaultForget(std::FILE *file) {
+  for (std::FILE *&slot : state.failed_reads)
+    if (slot == file) slot = nullptr;
+}
+
+void FaultNoteBlocks(int64_t delta) { state.live_blocks += delta; }
+
+}  // namespace quillpack
+
+#endif

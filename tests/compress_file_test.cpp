@@ -1,0 +1,230 @@
+// CompressFile: exact containers, block rules, messages and the state left after failures.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "codec/codec.h"
+#include "platform/fault_injection.h"
+#include "test_support.h"
+
+namespace quillpack_test {
+namespace {
+
+using quillpack::CompressFile;
+
+struct Token {
+  bool match;
+  int length;
+  int distance;
+  uint8_t literal;
+};
+
+// Splits a token stream after its header into tokens.
+std::vector<Token> Tokens(const Bytes &stream) {
+  std::vector<Token> tokens;
+  for (size_t i = 4; i < stream.size();) {
+    if (stream[i] == 0x80) {
+      tokens.push_back({true, stream[i + 1], stream[i + 2] | stream[i + 3] << 8, 0});
+      i += 4;
+    } else {
+      tokens.push_back({false, 1, 0, stream[i + 1]});
+      i += 2;
+    }
+  }
+  return tokens;
+}
+
+struct Compressed {
+  Outcome outcome;
+  std::string text;
+  Bytes stream;
+};
+
+Compressed CompressBytes(const TempDir &dir, const Bytes &input) {
+  WriteFile(dir.Path("in"), input);
+  Compressed c;
+  c.outcome = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+  c.text = ReadText(dir.Path("out"));
+  c.stream = HexToBytes(c.text);
+  return c;
+}
+
+TEST(CompressFile, ExactContainers) {
+  const struct {
+    std::string input;
+    std::string container;
+  } cases[] = {
+      {"", "51504B01\n"},
+      {"a", "51504B010061\n"},
+      {"ab", "51504B0100610062\n"},
+      {"abcabcabc", "51504B010061006200638003030080030600\n"},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    Compressed got = CompressBytes(dir, Bytes(c.input.begin(), c.input.end()));
+    EXPECT_EQ(got.outcome.result, 0) << c.input;
+    EXPECT_EQ(got.text, c.container) << c.input;
+    EXPECT_EQ(got.outcome.err, "");
+    EXPECT_EQ(got.outcome.out, "Compression successful: '" + dir.Path("in") + "' -> '" +
+                                   dir.Path("out") + "'\n");
+  }
+}
+
+TEST(CompressFile, ThousandEqualBytesDoubleTheirMatches) {
+  TempDir dir;
+  Compressed got = CompressBytes(dir, Bytes(1000, 'x'));
+  std::vector<Token> tokens = Tokens(got.stream);
+  ASSERT_EQ(tokens.size(), 13u);
+  const int lengths[] = {3, 6, 12, 24, 48, 96, 192, 255, 255, 106};
+  const int distances[] = {3, 6, 12, 24, 48, 96, 192, 384, 639, 894};
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(tokens[i].match);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(tokens[3 + i].match);
+    EXPECT_EQ(tokens[3 + i].length, lengths[i]);
+    EXPECT_EQ(tokens[3 + i].distance, distances[i]);
+  }
+}
+
+TEST(CompressFile, TextLinesHoldEightyDigits) {
+  TempDir dir;
+  Compressed got = CompressBytes(dir, RandomBytes(5000, 7));
+  ASSERT_EQ(got.outcome.result, 0);
+  size_t start = 0;
+  while (start < got.text.size()) {
+    size_t end = got.text.find('\n', start);
+    ASSERT_NE(end, std::string::npos);
+    bool last = end + 1 == got.text.size();
+    if (!last) {
+      EXPECT_EQ(end - start, 80u);
+    }
+    EXPECT_GT(end - start, 0u);
+    start = end + 1;
+  }
+}
+
+// A match never crosses a 4096-byte block, the last two positions of a block are literals,
+// and matches in a later block reach back into earlier ones.
+TEST(CompressFile, BlocksBoundMatchesButNotTheWindow) {
+  for (size_t size : {4095u, 4096u, 4097u, 8194u, 12288u}) {
+    TempDir dir;
+    Bytes input = Repeating(size, "abcdefgh");
+    Compressed got = CompressBytes(dir, input);
+    ASSERT_EQ(got.outcome.result, 0);
+    Bytes restored;
+    ASSERT_TRUE(ReplayTokens(got.stream, &restored));
+    EXPECT_EQ(restored, input) << size;
+    size_t position = 0;
+    bool reached_back = false;
+    for (const Token &t : Tokens(got.stream)) {
+      size_t block_end = (position / 4096 + 1) * 4096;
+      EXPECT_LE(position + t.length, block_end) << "token crosses a block at " << position;
+      if (block_end - position <= 2) {
+        EXPECT_FALSE(t.match) << position;
+      }
+      if (t.match && position >= 4096 && position % 4096 < static_cast<size_t>(t.distance)) {
+        reached_back = true;
+      }
+      position += t.length;
+    }
+    if (size >= 4096 + 3) {
+      EXPECT_TRUE(reached_back) << size;
+    }
+  }
+}
+
+TEST(CompressFile, TokenStreamsReplayPastTheWindow) {
+  const Bytes inputs[] = {
+      RandomBytes(100000, 1, 4), RandomBytes(70000, 2, 2), Repeating(70001, "abc"),
+      RandomBytes(40000, 3),
+  };
+  for (const Bytes &input : inputs) {
+    TempDir dir;
+    Compressed got = CompressBytes(dir, input);
+    ASSERT_EQ(got.outcome.result, 0);
+    Bytes restored;
+    ASSERT_TRUE(ReplayTokens(got.stream, &restored));
+    EXPECT_EQ(restored, input);
+    for (const Token &t : Tokens(got.stream)) {
+      if (!t.match) continue;
+      EXPECT_GE(t.length, 3);
+      EXPECT_LE(t.length, t.distance);
+      EXPECT_LE(t.distance, 32768);
+    }
+  }
+}
+
+TEST(CompressFile, FailuresAndWhatTheyLeave) {
+  TempDir dir;
+  WriteText(dir.Path("in"), "hello hello hello");
+  WriteText(dir.Path("keep"), "untouched");
+  mkdir(dir.Path("folder").c_str(), 0700);
+  const std::string in = dir.Path("in");
+  const struct {
+    const char *name;
+    const char *input;
+    const char *output;
+    std::string err;
+    const char *output_after;  // null: the output path must not exist
+  } cases[] = {
+      {"missing input", "/nonexistent/in", "keep", "Error: Cannot open input file '/nonexistent/in'\n",
+       "untouched"},
+      {"absent input", nullptr, "keep", "Error: Cannot open input file '(null)'\n", "untouched"},
+      {"absent output", "in", nullptr, "Error: Cannot open output file '(null)'\n", nullptr},
+      {"output folder missing", "in", "no/such/out",
+       "Error: Cannot open output file '" + dir.Path("no/such/out") + "'\n", nullptr},
+      {"directory input", "folder", "out",
+       "Error: Failed to read input file '" + dir.Path("folder") + "'\n", ""},
+      {"same file", "in", "in", "Error: Input and output are the same file '" + in + "'\n",
+       "hello hello hello"},
+      {"full disk", "in", "/dev/full", "Error: Failed to encode compressed data\n", nullptr},
+  };
+  for (const auto &c : cases) {
+    auto path = [&](const char *p) -> std::string {
+      if (p == nullptr) return "";
+      return p[0] == '/' ? std::string(p) : dir.Path(p);
+    };
+    std::string input = path(c.input), output = path(c.output);
+    Outcome o = Capture([&] {
+      return CompressFile(c.input ? input.c_str() : nullptr, c.output ? output.c_str() : nullptr);
+    });
+    EXPECT_EQ(o.result, 1) << c.name;
+    EXPECT_EQ(o.err, c.err) << c.name;
+    EXPECT_EQ(o.out, "") << c.name;
+    if (c.output != nullptr && output != "/dev/full") {
+      if (c.output_after == nullptr) {
+        EXPECT_FALSE(FileExists(output)) << c.name;
+      } else {
+        EXPECT_EQ(ReadText(output), c.output_after) << c.name;
+      }
+    }
+  }
+}
+
+TEST(CompressFile, MemoryFailuresLeaveAnEmptyOutput) {
+  TempDir dir;
+  WriteFile(dir.Path("in"), RandomBytes(20000, 5));  // needs the token buffer to grow
+  const struct {
+    uint64_t nth;  // allocation that fails: 1 and 2 create the buffer, later ones grow it
+    const char *err;
+  } cases[] = {
+      {1, "Error: Memory allocation failed\n"},
+      {2, "Error: Memory allocation failed\n"},
+      {4, "Error: Buffer allocation failed\n"},
+      {5, "Error: Buffer allocation failed\n"},
+  };
+  for (const auto &c : cases) {
+    quillpack::FaultInjectionReset();
+    quillpack::FaultInjectionArm(quillpack::kFaultAlloc, c.nth);
+    Outcome o = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.nth;
+    EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0) << c.nth;
+    quillpack::FaultInjectionReset();
+    EXPECT_EQ(o.result, 1) << c.nth;
+    EXPECT_EQ(o.err, c.err) << c.nth;
+    EXPECT_EQ(o.out, "");
+    EXPECT_TRUE(FileExists(dir.Path("out")));
+    EXPECT_EQ(ReadFile(dir.Path("out")).size(), 0u) << c.nth;
+  }
+}
+
+}  // namespace
+}  // namespace quillpack_test

@@ -1,0 +1,136 @@
+// Helpers shared by the tests.
+#include "test_support.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace quillpack_test {
+
+TempDir::TempDir() {
+  const char *base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base ? base : "/tmp") + "/quillpack-test-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) std::abort();
+  path = buffer.data();
+}
+
+TempDir::~TempDir() {
+  std::string command = "rm -rf '" + path + "'";
+  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+}
+
+void WriteFile(const std::string &path, const Bytes &bytes) {
+  std::ofstream f(path, std::ios::binary);
+  f.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+  WriteFile(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes ReadFile(const std::string &path) {
+  std::ifstream f(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const std::string &path) {
+  Bytes b = ReadFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+bool FileExists(const std::string &path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+Outcome Capture(const std::function<int()> &call) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  int result = call();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  Outcome o;
+  o.result = result;
+  o.out = testing::internal::GetCapturedStdout();
+  o.err = testing::internal::GetCapturedStderr();
+  return o;
+}
+
+Bytes RandomBytes(size_t size, uint32_t seed, int alphabet) {
+  std::mt19937 rng(seed);
+  Bytes b(size);
+  for (auto &x : b) x = static_cast<uint8_t>(rng() % static_cast<uint32_t>(alphabet));
+  return b;
+}
+
+Bytes Repeating(size_t size, const std::string &pattern) {
+  Bytes b(size);
+  for (size_t i = 0; i < size; ++i) b[i] = static_cast<uint8_t>(pattern[i % pattern.size()]);
+  return b;
+}
+
+std::string CorpusPath(const std::string &name) { return std::string(QUILLPACK_CORPUS_DIR) + "/" + name; }
+
+std::vector<std::string> CorpusFiles() {
+  std::vector<std::string> names;
+  DIR *dir = opendir(QUILLPACK_CORPUS_DIR);
+  if (dir == nullptr) return names;
+  while (dirent *e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (name == "." || name == ".." || name == "README.md" || name == "SHA256SUMS") continue;
+    names.push_back(name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool ReplayTokens(const Bytes &tokens, Bytes *restored) {
+  restored->clear();
+  if (tokens.size() < 4 || tokens[0] != 'Q' || tokens[1] != 'P' || tokens[2] != 'K' || tokens[3] != 1)
+    return false;
+  size_t i = 4;
+  while (i < tokens.size()) {
+    if (tokens[i] == 0x00 && i + 1 < tokens.size()) {
+      restored->push_back(tokens[i + 1]);
+      i += 2;
+    } else if (tokens[i] == 0x80 && i + 3 < tokens.size()) {
+      size_t length = tokens[i + 1];
+      size_t distance = tokens[i + 2] | tokens[i + 3] << 8;
+      if (distance == 0 || distance > 32768 || distance > restored->size()) return false;
+      for (size_t k = 0; k < length; ++k) restored->push_back((*restored)[restored->size() - distance]);
+      i += 4;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+Bytes HexToBytes(const std::string &text) {
+  Bytes out;
+  int high = -1;
+  for (char c : text) {
+    if (c == '\n' || c == '\r' || c == ' ' || c == '\t') continue;
+    int v = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::toupper(c) - 'A' + 10);
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<uint8_t>(high << 4 | v));
+      high = -1;
+    }
+  }
+  return out;
+}
+
+}  // namespace quillpack_test

@@ -1,0 +1,54 @@
+// Helpers shared by the tests: temporary folders, whole-file I/O, captured output.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillpack_test {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+  std::string Path(const std::string &name) const { return path + "/" + name; }
+  std::string path;
+};
+
+void WriteFile(const std::string &path, const Bytes &bytes);
+void WriteText(const std::string &path, const std::string &text);
+Bytes ReadFile(const std::string &path);  // empty if missing
+std::string ReadText(const std::string &path);
+bool FileExists(const std::string &path);
+
+// What one call printed, and what it returned.
+struct Outcome {
+  int result;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs `call` with standard output and standard error captured.
+Outcome Capture(const std::function<int()> &call);
+
+// Generated inputs of the shapes that stress a coder, reproducible from `seed`.
+Bytes RandomBytes(size_t size, uint32_t seed, int alphabet = 256);
+Bytes Repeating(size_t size, const std::string &pattern);
+
+// The corpus file `name`, or an empty vector if the corpus is not there.
+std::string CorpusPath(const std::string &name);
+std::vector<std::string> CorpusFiles();
+
+// The bytes a token stream stands for, replayed independently of the library's decoder.
+// Returns false if the stream is not well formed.
+bool ReplayTokens(const Bytes &tokens, Bytes *restored);
+
+// The token stream a container's hex text carries (white space skipped).
+Bytes HexToBytes(const std::string &text);
+
+}  // namespace quillpack_test
