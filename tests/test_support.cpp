@@ -134,3 +134,41 @@ Bytes HexToBytes(const std::string &text) {
 }
 
 }  // namespace quillpack_test
+
+#include <dlfcn.h>
+
+namespace quillpack_test {
+
+const Library &LoadLibrary() {
+  static const Library library = [] {
+    Library l;
+    l.handle = dlopen(QUILLPACK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (l.handle == nullptr) return l;
+    l.pack = reinterpret_cast<Library::Function>(dlsym(l.handle, "Quillpack"));
+    l.unpack = reinterpret_cast<Library::Function>(dlsym(l.handle, "Quillunpack"));
+    return l;
+  }();
+  return library;
+}
+
+std::u16string Utf16(const std::string &utf8) {
+  std::u16string out;
+  for (size_t i = 0; i < utf8.size();) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    uint32_t code;
+    int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+    code = extra == 0 ? c : extra == 1 ? c & 0x1F : extra == 2 ? c & 0x0F : c & 0x07;
+    for (int k = 1; k <= extra; ++k) code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += static_cast<size_t>(extra) + 1;
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(code));
+    }
+  }
+  return out;
+}
+
+}  // namespace quillpack_test

@@ -52,3 +52,21 @@ bool ReplayTokens(const Bytes &tokens, Bytes *restored);
 Bytes HexToBytes(const std::string &text);
 
 }  // namespace quillpack_test
+
+namespace quillpack_test {
+
+// The built shared library, loaded by file name as a host loads it.
+struct Library {
+  using Function = int32_t (*)(const char16_t *, const char16_t *);
+  void *handle = nullptr;
+  Function pack = nullptr;    // Quillpack
+  Function unpack = nullptr;  // Quillunpack
+};
+
+// Loads the library once per process (dlopen) and looks up both functions by name.
+const Library &LoadLibrary();
+
+// UTF-8 to UTF-16, for paths handed to the exported functions.
+std::u16string Utf16(const std::string &utf8);
+
+}  // namespace quillpack_test
