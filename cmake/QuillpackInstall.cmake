@@ -16,6 +16,10 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVers
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)
+# The .pc file finds its prefix relative to itself, so an installed tree can be moved.
+file(RELATIVE_PATH QUILLPACK_PC_TO_PREFIX "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig"
+     "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" QUILLPACK_PC_TO_PREFIX "${QUILLPACK_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quillpack.pc.in
   ${CMAKE_CURRENT_BINARY_DIR}/quillpack.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quillpack.pc

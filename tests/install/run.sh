@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and builds and runs C and C++ consumers
+# against it, once through the CMake package and once through pkg-config.
+# Usage: run.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+here=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+test -f "$prefix/include/quillpack.h"
+libdir=$(dirname "$(find "$prefix" -name 'libquillpack.so.1' | head -n1)")
+test -L "$libdir/libquillpack.so" && test -L "$libdir/libquillpack.so.1"
+
+echo "== CMake package"
+cmake -S "$here" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/cmake-build" >/dev/null
+mkdir -p "$work/run1"
+LD_LIBRARY_PATH=$libdir "$work/cmake-build/consumer_c" "$work/run1" >/dev/null
+LD_LIBRARY_PATH=$libdir "$work/cmake-build/consumer_cpp" "$work/run1" >/dev/null
+
+echo "== pkg-config"
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+test "$(pkg-config --modversion quillpack)" = "1.0.0.1"
+mkdir -p "$work/pc" "$work/run2"
+cc -std=c11 -Wall -Wextra -Wpedantic -Werror "$here/consumer.c" $(pkg-config --cflags --libs quillpack) -o "$work/pc/consumer_c"
+c++ -std=c++20 -Wall -Wextra -Wpedantic -Werror "$here/consumer.cpp" $(pkg-config --cflags --libs quillpack) -o "$work/pc/consumer_cpp"
+LD_LIBRARY_PATH=$libdir "$work/pc/consumer_c" "$work/run2" >/dev/null
+LD_LIBRARY_PATH=$libdir "$work/pc/consumer_cpp" "$work/run2" >/dev/null
+echo "installed library consumed from C and C++"
