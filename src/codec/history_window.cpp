@@ -26,8 +26,13 @@ void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint3
     window->start = 0;
     count = kWindowSize;
   }
-  std::memcpy(HistoryWindowReserve(window, count), bytes, count);
-  HistoryWindowCommit(window, count);
+  while (count > 0) {
+    uint32_t take = count < kWindowSlack ? count : kWindowSlack;
+    std::memcpy(HistoryWindowReserve(window, take), bytes, take);
+    HistoryWindowCommit(window, take);
+    bytes += take;
+    count -= take;
+  }
 }
 
 }  // namespace quillpack

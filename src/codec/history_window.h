@@ -7,12 +7,15 @@ namespace quillpack {
 
 constexpr uint32_t kWindowSize = 32768;
 
+// Room past a full window: appends fill it, and only when it is used up do the kept bytes
+// move down, once per this many bytes instead of once per byte.
+constexpr uint32_t kWindowSlack = 16384;
+
 // The window is the `fill` bytes at bytes[start, start + fill): contiguous, oldest first,
-// so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. The block
-// is twice the window so that the window slides by moving a start offset; the kept bytes
-// move down once per 32768 appended bytes instead of once per byte.
+// so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. It lives
+// in its caller's frame, so the block stays small enough for modest thread stacks.
 struct HistoryWindow {
-  uint8_t bytes[2 * kWindowSize];
+  uint8_t bytes[kWindowSize + kWindowSlack];
   uint32_t start;
   uint32_t fill;
 };
@@ -28,7 +31,7 @@ inline const uint8_t *HistoryWindowData(const HistoryWindow *window) {
   return window->bytes + window->start;
 }
 
-// Makes room for `count` (at most kWindowSize) bytes after the newest one and returns where
+// Makes room for `count` (at most kWindowSlack) bytes after the newest one and returns where
 // they go. Bytes of the window stay readable just before that place, so a copy from behind
 // the end may run straight into the room. HistoryWindowCommit then takes them in.
 uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count);
