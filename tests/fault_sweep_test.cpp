@@ -296,6 +296,32 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
   RecordProperty("points", std::to_string(points));
 }
 
+// A write that stops part-way through a block, whether a full one in replay or the short
+// last one, leaves the blocks before it and not one byte of its own.
+TEST(BlockWrites, AFailedWriteLeavesOnlyWholeBlocks) {
+  TempDir dir;
+  const Bytes original = SweepInput("periodic");
+  WriteFile(dir.Path("original"), original);
+  ASSERT_EQ(Capture([&] {
+              return quillpack::CompressFile(dir.Path("original").c_str(), dir.Path("c.qpk").c_str());
+            }).result,
+            0);
+  const struct {
+    uint64_t failing_byte;
+    size_t kept;
+  } cases[] = {{2, 0}, {4096 + 100, 4096}, {9 * 4096 + 1, 9 * 4096}, {original.size(), 9 * 4096}};
+  for (const auto &c : cases) {
+    quillpack::FaultInjectionReset();
+    quillpack::FaultInjectionArm(quillpack::kFaultWrite, c.failing_byte);
+    Outcome o = Capture([&] {
+      return quillpack::DecompressFile(dir.Path("c.qpk").c_str(), dir.Path("restored").c_str());
+    });
+    quillpack::FaultInjectionReset();
+    EXPECT_EQ(o.err, "Error: Failed to write decompressed data\n") << c.failing_byte;
+    EXPECT_TRUE(ReadFile(dir.Path("restored")) == Prefix(original, c.kept)) << c.failing_byte;
+  }
+}
+
 std::vector<Scenario> Scenarios() {
   std::vector<Scenario> all;
   for (Operation op : {kCompress, kDecompress}) {
