@@ -145,14 +145,14 @@ TEST(DecompressFile, FailuresAroundTheFiles) {
   EXPECT_EQ(ReadText(in), "51504B01" + Literals(9000));
 }
 
-// A block write that delivers fewer bytes ends the replay; earlier whole blocks stay.
+// A block write that delivers fewer bytes ends the replay; only the earlier whole blocks stay.
 TEST(DecompressFile, ShortWritesKeepEarlierBlocks) {
   TempDir dir;
   WriteText(dir.Path("in.qpk"), "51504B01" + Literals(9000));
   const struct {
     uint64_t failing_byte;
-    size_t kept;  // bytes in the file afterwards: whole blocks plus what the short write got
-  } cases[] = {{1, 0}, {4096, 4095}, {4097, 4096}, {8193, 8192}, {9000, 8999}};
+    size_t kept;  // bytes in the file afterwards: the whole blocks before the short write
+  } cases[] = {{1, 0}, {4096, 0}, {4097, 4096}, {8193, 8192}, {9000, 8192}};
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultWrite, c.failing_byte);

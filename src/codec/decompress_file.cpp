@@ -28,11 +28,24 @@ void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
   for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
 }
 
+// Writes `count` restored bytes, adding them to `*written`. A short write prints the failure's
+// line and cuts the output back to the `*written` bytes written before, so that no part of
+// the failed block stays in the file.
+bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, uint64_t *written) {
+  if (PlatformWrite(output, bytes, count) == count) {
+    *written += count;
+    return true;
+  }
+  PlatformPrintError("Error: Failed to write decompressed data\n");
+  PlatformTruncate(output, *written);
+  return false;
+}
+
 // Replays the tokens after the header. Returns false after printing the failure's line.
-// Whole blocks are written as they fill; `*staged` is left holding the newest bytes of
-// `window` not yet written.
+// Whole blocks are written as they fill and counted in `*written`; `*staged` is left holding
+// the newest bytes of `window` not yet written.
 bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, PlatformFile *output,
-            uint32_t *staged) {
+            uint32_t *staged, uint64_t *written) {
   uint32_t offset = sizeof kHeader;
   while (offset < length) {
     uint8_t kind = tokens[offset];
@@ -67,10 +80,7 @@ bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, Platf
     *staged += produced;
     while (*staged >= kBlockSize) {
       const uint8_t *end = HistoryWindowData(window) + window->fill;
-      if (PlatformWrite(output, end - *staged, kBlockSize) != kBlockSize) {
-        PlatformPrintError("Error: Failed to write decompressed data\n");
-        return false;
-      }
+      if (!WriteRestored(output, end - *staged, kBlockSize, written)) return false;
       *staged -= kBlockSize;
     }
   }
@@ -98,14 +108,14 @@ int DecompressFile(const char *input_path, const char *output_path) {
   HistoryWindow window;
   HistoryWindowInit(&window);
   uint32_t staged = 0;
+  uint64_t written = 0;
   if (!ReadHexArmour(streams.input, tokens)) {
     PlatformPrintError("Error: Invalid Hex data\n");
   } else if (!HasHeader(tokens)) {
     PlatformPrintError("Error: Invalid compressed file format\n");
-  } else if (Replay(tokens->data, tokens->length, &window, streams.output, &staged)) {
+  } else if (Replay(tokens->data, tokens->length, &window, streams.output, &staged, &written)) {
     const uint8_t *end = HistoryWindowData(&window) + window.fill;
-    failed = staged > 0 && PlatformWrite(streams.output, end - staged, staged) != staged;
-    if (failed) PlatformPrintError("Error: Failed to write decompressed data\n");
+    failed = staged > 0 && !WriteRestored(streams.output, end - staged, staged, &written);
   }
 
   ByteBufferDestroy(tokens);

@@ -24,6 +24,12 @@ bool PlatformReadFailed(PlatformFile *file);
 // Writes `count` bytes; returns how many the stream accepted (fewer means failure).
 size_t PlatformWrite(PlatformFile *file, const void *src, size_t count);
 
+// Cuts `file`, open for writing, back to its first `length` bytes: what it still buffers is
+// flushed, whatever cannot be written is dropped, then the file is shortened, so that a write
+// that failed part-way leaves nothing of itself behind. Returns false when the file cannot
+// be shortened (a device, say).
+bool PlatformTruncate(PlatformFile *file, uint64_t length);
+
 // Flushes and closes `file`. Returns true when every buffered byte reached the file.
 bool PlatformClose(PlatformFile *file);
 

@@ -3,6 +3,13 @@
 
 #include <sys/stat.h>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <stdio_ext.h>
+#include <unistd.h>
+#endif
+
 #include "platform/fault_state.h"
 
 namespace quillpack {
@@ -30,6 +37,17 @@ size_t PlatformWrite(PlatformFile *file, const void *src, size_t count) {
   size_t allowed = FaultAllowedBytes(kFaultWrite, count);
   size_t written = allowed == 0 ? 0 : std::fwrite(src, 1, allowed, file);
   return written;
+}
+
+bool PlatformTruncate(PlatformFile *file, uint64_t length) {
+  std::fflush(file);
+#if defined(_WIN32)
+  return _chsize_s(_fileno(file), static_cast<__int64>(length)) == 0;
+#else
+  // A failed flush keeps its bytes buffered, and closing would try them again past the cut.
+  __fpurge(file);
+  return ftruncate(fileno(file), static_cast<off_t>(length)) == 0;
+#endif
 }
 
 bool PlatformClose(PlatformFile *file) {

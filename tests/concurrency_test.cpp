@@ -1,0 +1,97 @@
+// Many threads packing and restoring their own files at once through the exported functions.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_support.h"
+
+namespace quillpack_test {
+namespace {
+
+constexpr int kThreads = 8;
+constexpr int kRounds = 3;
+
+// Each thread's own file: shapes that take different paths through the coder, some beyond
+// the 32 KB window, none alike.
+Bytes ThreadInput(int thread) {
+  switch (thread % 4) {
+    case 0: {
+      Bytes periodic;
+      for (size_t i = 0; i < 40000; ++i) periodic.push_back(static_cast<uint8_t>((i % (241 + thread)) * 3));
+      return periodic;
+    }
+    case 1:
+      return RandomBytes(6000 + 100 * thread, static_cast<uint32_t>(thread), 4);
+    case 2:
+      return Repeating(9000 + thread, "the quick brown fox " + std::to_string(thread));
+    default:
+      return RandomBytes(2500 + thread, static_cast<uint32_t>(thread));
+  }
+}
+
+struct Worker {
+  std::unique_ptr<TempDir> dir;
+  Bytes input;
+  Bytes container;  // what a call on its own makes of the input
+  std::u16string in, packed, restored;
+  int mismatches = 0;
+};
+
+TEST(Concurrency, ThreadsPackAndRestoreTheirOwnFiles) {
+  const Library &library = LoadLibrary();
+  ASSERT_NE(library.pack, nullptr);
+  ASSERT_NE(library.unpack, nullptr);
+
+  std::vector<Worker> workers(kThreads);
+  std::map<std::string, int> expected_lines;
+  for (int t = 0; t < kThreads; ++t) {
+    Worker &w = workers[t];
+    w.dir = std::make_unique<TempDir>();
+    w.input = ThreadInput(t);
+    WriteFile(w.dir->Path("in"), w.input);
+    w.in = Utf16(w.dir->Path("in"));
+    w.packed = Utf16(w.dir->Path("in.qpk"));
+    w.restored = Utf16(w.dir->Path("restored"));
+    Outcome alone = Capture([&] { return library.pack(w.in.c_str(), w.packed.c_str()); });
+    ASSERT_EQ(alone.err, "");
+    w.container = ReadFile(w.dir->Path("in.qpk"));
+    expected_lines["Compression successful: '" + w.dir->Path("in") + "' -> '" + w.dir->Path("in.qpk") + "'"] += kRounds;
+    expected_lines["Decompression successful: '" + w.dir->Path("in.qpk") + "' -> '" + w.dir->Path("restored") + "'"] += kRounds;
+  }
+
+  // One capture around all threads: the streams are the process's, not the thread's.
+  Outcome all = Capture([&] {
+    std::vector<std::thread> threads;
+    for (Worker &w : workers) {
+      threads.emplace_back([&w, &library] {
+        for (int round = 0; round < kRounds; ++round) {
+          library.pack(w.in.c_str(), w.packed.c_str());
+          if (ReadFile(w.dir->Path("in.qpk")) != w.container) ++w.mismatches;
+          library.unpack(w.packed.c_str(), w.restored.c_str());
+          if (ReadFile(w.dir->Path("restored")) != w.input) ++w.mismatches;
+        }
+      });
+    }
+    for (std::thread &thread : threads) thread.join();
+    return 0;
+  });
+
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(workers[t].mismatches, 0) << "thread " << t;
+  EXPECT_EQ(all.err, "");
+  // Lines of different calls may come in any order, but each arrives whole.
+  std::map<std::string, int> lines;
+  for (size_t start = 0; start < all.out.size();) {
+    size_t end = all.out.find('\n', start);
+    ASSERT_NE(end, std::string::npos) << "unterminated line";
+    ++lines[all.out.substr(start, end - start)];
+    start = end + 1;
+  }
+  EXPECT_EQ(lines, expected_lines);
+}
+
+}  // namespace
+}  // namespace quillpack_test
