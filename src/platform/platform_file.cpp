@@ -1,8 +1,6 @@
 // File streams on top of stdio, with the fault-injection hooks of the test build.
 #include "platform/platform.h"
 
-#include <sys/stat.h>
-
 #include "platform/fault_state.h"
 
 namespace quillpack {
@@ -37,15 +35,6 @@ bool PlatformClose(PlatformFile *file) {
   FaultForget(file);
   bool closed = std::fclose(file) == 0;
   return closed && !injected;
-}
-
-bool PlatformSameFile(PlatformFile *file, const char *path) {
-  if (path == nullptr) return false;
-  struct stat open_stat;
-  struct stat path_stat;
-  if (fstat(fileno(file), &open_stat) != 0) return false;
-  if (stat(path, &path_stat) != 0) return false;
-  return open_stat.st_dev == path_stat.st_dev && open_stat.st_ino == path_stat.st_ino;
 }
 
 }  // namespace quillpack
