@@ -6,3 +6,6 @@ build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_BUILD_TESTS=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j 2
+# The cross builds: the Windows DLL under Wine, and 32-bit ARM under qemu-user.
+bash scripts/test-windows.sh
+bash scripts/test-arm.sh

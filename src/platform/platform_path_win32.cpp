@@ -8,7 +8,9 @@
 
 namespace quillpack {
 
-size_t PlatformWideLength(const PlatformWideChar *path) { return std::wcslen(path); }
+size_t PlatformWideLength(const PlatformWideChar *path) {
+  return std::wcslen(path);
+}
 
 size_t PlatformPathCapacity(size_t length) {
   // An ANSI code page, double-byte ones included, needs at most two bytes per code unit.

@@ -193,7 +193,8 @@ TEST(WindowsDll, ContainersAreCrLfTextAndRoundTrip) {
       size_t end = text.find('\n', start);
       ASSERT_NE(end, std::string::npos);
       ASSERT_GT(end, start);
-      EXPECT_EQ(text[end - 1], '\r') << "line " << lines << " of a " << input.size() << "-byte input";
+      EXPECT_EQ(text[end - 1], '\r')
+          << "line " << lines << " of a " << input.size() << "-byte input";
       EXPECT_LE(end - start - 1, 80u);
       start = end + 1;
     }
@@ -218,7 +219,10 @@ TEST(WindowsDll, RestoresLfContainersAndStopsAtCtrlZ) {
   } cases[] = {
       {"LF lines", "51504B01006100628003020000\n63\n", "ababac"},
       {"CR LF lines", "51504B0100610062\r\n8003020000\r\n63\r\n", "ababac"},
-      {"Ctrl-Z ends the text", "51504B010061\x1A" "ZZZZ", "a"},
+      {"Ctrl-Z ends the text",
+       "51504B010061\x1A"
+       "ZZZZ",
+       "a"},
   };
   for (const auto &c : cases) {
     TempDir dir;
@@ -249,8 +253,12 @@ TEST(WindowsDll, ReportsFailuresAndStillReturns999) {
   } cases[] = {
       {"absent input", dll.pack, nullptr, "out1", "Error: Cannot open input file '(null)'\n", {}},
       {"absent output", dll.pack, "in", nullptr, "Error: Cannot open output file '(null)'\n", {}},
-      {"missing input", dll.unpack, "missing.qpk", "out2",
-       "Error: Cannot open input file '" + dir.Path("missing.qpk") + "'\n", {}},
+      {"missing input",
+       dll.unpack,
+       "missing.qpk",
+       "out2",
+       "Error: Cannot open input file '" + dir.Path("missing.qpk") + "'\n",
+       {}},
       {"same file", dll.pack, "in", "in",
        "Error: Input and output are the same file '" + dir.Path("in") + "'\n", "some text"},
       {"invalid hex", dll.unpack, "bad.qpk", "out3",
@@ -294,11 +302,8 @@ TEST(WindowsDll, RecognisesTheInputUnderOtherNames) {
     std::string output;
     bool same;
   } cases[] = {
-      {backslashed, true},
-      {dir.Path("IN"), true},
-      {dir.Path("sub/../in"), true},
-      {dir.Path("link"), true},
-      {dir.Path("other"), false},
+      {backslashed, true},      {dir.Path("IN"), true},     {dir.Path("sub/../in"), true},
+      {dir.Path("link"), true}, {dir.Path("other"), false},
   };
   for (const auto &c : cases) {
     std::wstring in = Wide(dir.Path("in")), out = Wide(c.output);
