@@ -8,13 +8,17 @@
 
 typedef int32_t (*QuillpackFunction)(const QuillpackChar *, const QuillpackChar *);
 
+/* Loading the library by file name and finding a function in it: LoadLibraryA and
+ * GetProcAddress on Windows, dlopen and dlsym elsewhere. */
 #ifdef _WIN32
 #include <windows.h>
 
 #define DEFAULT_LIBRARY "quillpack.dll"
 typedef HMODULE Library;
 
-static Library LibraryOpen(const char *name) { return LoadLibraryA(name); }
+static Library LibraryOpen(const char *name) {
+  return LoadLibraryA(name);
+}
 
 static QuillpackFunction LibraryFind(Library library, const char *symbol) {
   FARPROC found = GetProcAddress(library, symbol);
@@ -23,7 +27,9 @@ static QuillpackFunction LibraryFind(Library library, const char *symbol) {
   return function;
 }
 
-static void LibraryClose(Library library) { FreeLibrary(library); }
+static void LibraryClose(Library library) {
+  FreeLibrary(library);
+}
 
 static const char *LibraryError(void) {
   static char text[32];
@@ -36,7 +42,9 @@ static const char *LibraryError(void) {
 #define DEFAULT_LIBRARY "libquillpack.so.1"
 typedef void *Library;
 
-static Library LibraryOpen(const char *name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+static Library LibraryOpen(const char *name) {
+  return dlopen(name, RTLD_NOW | RTLD_LOCAL);
+}
 
 static QuillpackFunction LibraryFind(Library library, const char *symbol) {
   QuillpackFunction function;
@@ -44,16 +52,21 @@ static QuillpackFunction LibraryFind(Library library, const char *symbol) {
   return function;
 }
 
-static void LibraryClose(Library library) { dlclose(library); }
+static void LibraryClose(Library library) {
+  dlclose(library);
+}
 
-static const char *LibraryError(void) { return dlerror(); }
+static const char *LibraryError(void) {
+  return dlerror();
+}
 #endif
 
 static int Usage(const char *program) {
   fprintf(stderr,
           "usage: %s [-l LIBRARY] pack INPUT OUTPUT\n"
           "       %s [-l LIBRARY] unpack INPUT OUTPUT\n"
-          "Calls Quillpack or Quillunpack from LIBRARY (default " DEFAULT_LIBRARY "). The\n"
+          "Calls Quillpack or Quillunpack from LIBRARY (default " DEFAULT_LIBRARY
+          "). The\n"
           "outcome is the library's own message lines and the output file; this program\n"
           "exits 0 once the call was made and 2 when it could not be made.\n",
           program, program);
