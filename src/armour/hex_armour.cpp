@@ -6,6 +6,7 @@
 #include "armour/hex_armour.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace quillpack {
 namespace {
@@ -27,7 +28,7 @@ constexpr DigitTable MakeDigitTable() {
   for (int c = '0'; c <= '9'; ++c) t.cls[c] = static_cast<uint8_t>(c - '0');
   for (int c = 'A'; c <= 'F'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'A' + 10);
   for (int c = 'a'; c <= 'f'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'a' + 10);
-  t.cls['\n'] = t.cls['\r'] = t.cls[' '] = t.cls['\t'] = kSpace;
+  for (uint8_t c : {uint8_t{'\n'}, uint8_t{'\r'}, uint8_t{' '}, uint8_t{'\t'}}) t.cls[c] = kSpace;
   return t;
 }
 
