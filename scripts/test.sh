@@ -8,3 +8,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_BUILD_TES
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j 2
 bash scripts/test-sanitizers.sh
+# The cross builds: the Windows DLL under Wine, and 32-bit ARM under qemu-user.
+bash scripts/test-windows.sh
+bash scripts/test-arm.sh

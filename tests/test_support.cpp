@@ -4,11 +4,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -16,17 +16,26 @@
 namespace quillpack_test {
 
 TempDir::TempDir() {
-  const char *base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base ? base : "/tmp") + "/quillpack-test-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) std::abort();
-  path = buffer.data();
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path base = fs::temp_directory_path(error);  // TMPDIR on POSIX systems, TEMP on Windows
+  if (error) base = ".";
+  std::random_device seed;
+  std::mt19937 rng(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = base / ("quillpack-test-" + std::to_string(rng()));
+    if (fs::create_directory(candidate, error)) {
+      path = candidate.generic_string();
+      return;
+    }
+  }
+  std::abort();
 }
 
 TempDir::~TempDir() {
-  std::string command = "rm -rf '" + path + "'";
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  if (error) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
 }
 
 void WriteFile(const std::string &path, const Bytes &bytes) {
@@ -46,6 +55,17 @@ Bytes ReadFile(const std::string &path) {
 std::string ReadText(const std::string &path) {
   Bytes b = ReadFile(path);
   return std::string(b.begin(), b.end());
+}
+
+std::string ReadTextMode(const std::string &path) {
+  std::string text = ReadText(path);
+#ifdef _WIN32
+  std::string lf;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
+  text = lf;
+#endif
+  return text;
 }
 
 bool FileExists(const std::string &path) {
@@ -135,10 +155,13 @@ Bytes HexToBytes(const std::string &text) {
 
 }  // namespace quillpack_test
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 namespace quillpack_test {
 
+#ifndef _WIN32
 const Library &LoadLibrary() {
   static const Library library = [] {
     Library l;
@@ -150,6 +173,7 @@ const Library &LoadLibrary() {
   }();
   return library;
 }
+#endif  // Windows: test_support_win32.cpp
 
 std::u16string Utf16(const std::string &utf8) {
   std::u16string out;

@@ -24,6 +24,9 @@ void WriteFile(const std::string &path, const Bytes &bytes);
 void WriteText(const std::string &path, const std::string &text);
 Bytes ReadFile(const std::string &path);  // empty if missing
 std::string ReadText(const std::string &path);
+// A file written in text mode, its line ends turned back into LF: on Windows each CR LF
+// becomes LF; elsewhere the same as ReadText.
+std::string ReadTextMode(const std::string &path);
 bool FileExists(const std::string &path);
 
 // What one call printed, and what it returned.

@@ -57,13 +57,4 @@ bool PlatformClose(PlatformFile *file) {
   return closed && !injected;
 }
 
-bool PlatformSameFile(PlatformFile *file, const char *path) {
-  if (path == nullptr) return false;
-  struct stat open_stat;
-  struct stat path_stat;
-  if (fstat(fileno(file), &open_stat) != 0) return false;
-  if (stat(path, &path_stat) != 0) return false;
-  return open_stat.st_dev == path_stat.st_dev && open_stat.st_ino == path_stat.st_ino;
-}
-
 }  // namespace quillpack
