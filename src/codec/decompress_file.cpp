@@ -16,16 +16,96 @@ namespace quillpack {
 namespace {
 
 constexpr uint32_t kBlockSize = 4096;
+// Restored bytes are produced in batches of about this many between two window commits.
+constexpr uint32_t kBatch = 4096;
+// Room reserved past a batch: its last token may run 255 bytes over, and a copy may write
+// up to 15 bytes past the end of its match.
+constexpr uint32_t kRoom = kBatch + 255 + 16;
 
-// Copies `length` bytes from `distance` behind `dst` to `dst`, byte by byte in effect: a
-// distance shorter than the length repeats the bytes the copy itself produces.
-void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
+// Copies `length` bytes from `distance` behind `dst` to `dst` with the result of a byte by
+// byte copy: a distance shorter than the length repeats the bytes the copy itself produces.
+// May write up to 15 bytes past `dst + length`.
+inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
   const uint8_t *src = dst - distance;
-  if (distance >= length) {
-    std::memcpy(dst, src, length);
-    return;
+  if (distance >= 16) {
+    // Each 16-byte piece reads only bytes written before it.
+    for (uint32_t i = 0; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
+  } else if (distance >= 8) {
+    for (uint32_t i = 0; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
+  } else {
+    for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
   }
-  for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
+}
+
+// The replay's progress: where it stands in the token stream and in the restored data.
+struct ReplayState {
+  uint32_t offset;  // next token
+  uint32_t staged;  // newest restored bytes not yet written out
+};
+
+// Writes the full block at `block`. Returns false after printing the failure's line.
+bool WriteBlock(PlatformFile *output, const uint8_t *block) {
+  if (PlatformWrite(output, block, kBlockSize) == kBlockSize) return true;
+  PlatformPrintError("Error: Failed to write decompressed data\n");
+  return false;
+}
+
+// Replays tokens into the room at `room` until about kBatch bytes are restored or the
+// stream ends, writing every block that fills. `window` holds the bytes restored before
+// `room` (its `fill` counts them). Returns the bytes restored, with `*ok` cleared after
+// printing a failure's line; the window then need not take them in.
+uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint8_t *room,
+                     PlatformFile *output, ReplayState *state, bool *ok) {
+  uint8_t *dst = room;
+  uint8_t *const stop = room + kBatch;
+  uint8_t *block = room - state->staged;  // the unwritten block begins here
+  uint32_t offset = state->offset;
+  while (dst < stop && offset < length) {
+    uint8_t kind = tokens[offset];
+    if (kind == kTokenLiteral) {
+      if (offset + 1 >= length) {
+        PlatformPrintError("Error: Unexpected end of file reading literal\n");
+        *ok = false;
+        break;
+      }
+      *dst++ = tokens[offset + 1];
+      offset += 2;
+    } else if (kind == kTokenMatch) {
+      if (offset + 3 >= length) {
+        PlatformPrintError("Error: Unexpected end of file reading match\n");
+        *ok = false;
+        break;
+      }
+      uint32_t match_length = tokens[offset + 1];
+      uint32_t distance = tokens[offset + 2] | static_cast<uint32_t>(tokens[offset + 3]) << 8;
+      // A distance may reach back over the window and what this batch has restored.
+      uint32_t reach = fill + static_cast<uint32_t>(dst - room);
+      if (reach > kWindowSize) reach = kWindowSize;
+      if (distance > reach || (distance == 0 && match_length != 0)) {
+        PlatformPrintError("Error: Invalid match distance\n");
+        *ok = false;
+        break;
+      }
+      CopyMatch(dst, distance, match_length);
+      dst += match_length;
+      offset += 4;
+    } else {
+      PlatformPrintError("Error: Invalid token type: 0x%02X\n", kind);
+      *ok = false;
+      break;
+    }
+    // A token adds at most 255 bytes, so at most one block fills per token.
+    if (dst - block >= static_cast<ptrdiff_t>(kBlockSize)) {
+      if (!WriteBlock(output, block)) {
+        *ok = false;
+        break;
+      }
+      block += kBlockSize;
+    }
+  }
+  state->offset = offset;
+  state->staged = static_cast<uint32_t>(dst - block);
+  return static_cast<uint32_t>(dst - room);
 }
 
 // Replays the tokens after the header. Returns false after printing the failure's line.
@@ -33,48 +113,15 @@ void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
 // `window` not yet written.
 bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, PlatformFile *output,
             uint32_t *staged) {
-  uint32_t offset = sizeof kHeader;
-  while (offset < length) {
-    uint8_t kind = tokens[offset];
-    uint32_t produced;
-    if (kind == kTokenLiteral) {
-      if (offset + 1 >= length) {
-        PlatformPrintError("Error: Unexpected end of file reading literal\n");
-        return false;
-      }
-      *HistoryWindowReserve(window, 1) = tokens[offset + 1];
-      produced = 1;
-      offset += 2;
-    } else if (kind == kTokenMatch) {
-      if (offset + 3 >= length) {
-        PlatformPrintError("Error: Unexpected end of file reading match\n");
-        return false;
-      }
-      uint32_t match_length = tokens[offset + 1];
-      uint32_t distance = tokens[offset + 2] | static_cast<uint32_t>(tokens[offset + 3]) << 8;
-      offset += 4;
-      if (distance > window->fill || (distance == 0 && match_length != 0)) {
-        PlatformPrintError("Error: Invalid match distance\n");
-        return false;
-      }
-      CopyMatch(HistoryWindowReserve(window, match_length), distance, match_length);
-      produced = match_length;
-    } else {
-      PlatformPrintError("Error: Invalid token type: 0x%02X\n", kind);
-      return false;
-    }
+  ReplayState state{sizeof kHeader, 0};
+  bool ok = true;
+  while (ok && state.offset < length) {
+    uint8_t *room = HistoryWindowReserve(window, kRoom);
+    uint32_t produced = ReplayBatch(tokens, length, window->fill, room, output, &state, &ok);
     HistoryWindowCommit(window, produced);
-    *staged += produced;
-    while (*staged >= kBlockSize) {
-      const uint8_t *end = HistoryWindowData(window) + window->fill;
-      if (PlatformWrite(output, end - *staged, kBlockSize) != kBlockSize) {
-        PlatformPrintError("Error: Failed to write decompressed data\n");
-        return false;
-      }
-      *staged -= kBlockSize;
-    }
   }
-  return true;
+  *staged = state.staged;
+  return ok;
 }
 
 bool HasHeader(const ByteBuffer *tokens) {
