@@ -312,13 +312,12 @@ void PrintRow(const Row &r) {
   char mbs[32] = "-";
   if (!std::isnan(r.pack) && r.pack > 0)
     std::snprintf(mbs, sizeof mbs, "%.1f", static_cast<double>(r.size) / 1e6 / r.pack);
-  std::printf("%-18s %9llu %8s %8s %5s %7s %8s %8s %5s %6s %6s %6s %s\n", r.input.name.c_str(),
-              static_cast<unsigned long long>(r.size), Seconds(r.pack).c_str(),
-              Seconds(r.gzip).c_str(), Ratio(r.pack, r.gzip).c_str(), mbs,
-              Seconds(r.unpack).c_str(), Seconds(r.gunzip).c_str(),
-              Ratio(r.unpack, r.gunzip).c_str(), MiB(r.pack_peak).c_str(),
-              MiB(r.unpack_peak).c_str(), MiB(static_cast<int64_t>(r.tokens)).c_str(),
-              r.ok ? "ok" : ("FAIL " + r.note).c_str());
+  std::printf(
+      "%-18s %9llu %8s %8s %5s %7s %8s %8s %5s %6s %6s %6s %s\n", r.input.name.c_str(),
+      static_cast<unsigned long long>(r.size), Seconds(r.pack).c_str(), Seconds(r.gzip).c_str(),
+      Ratio(r.pack, r.gzip).c_str(), mbs, Seconds(r.unpack).c_str(), Seconds(r.gunzip).c_str(),
+      Ratio(r.unpack, r.gunzip).c_str(), MiB(r.pack_peak).c_str(), MiB(r.unpack_peak).c_str(),
+      MiB(static_cast<int64_t>(r.tokens)).c_str(), r.ok ? "ok" : ("FAIL " + r.note).c_str());
   std::fflush(stdout);
 }
 
@@ -379,13 +378,14 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "quillpack_bench: %s\n", error.c_str());
     return 1;
   }
-  std::string work = o.work.empty() ? "/dev/shm/quillpack-bench-" + std::to_string(getpid()) : o.work;
+  std::string work =
+      o.work.empty() ? "/dev/shm/quillpack-bench-" + std::to_string(getpid()) : o.work;
   std::error_code ec;
   fs::create_directories(work, ec);
   if (!o.keep.empty()) fs::create_directories(o.keep, ec);
   std::vector<Input> inputs = ListInputs(o);
-  std::printf("runs %d (pack %d), median; seconds wall clock; MiB peak resident increase\n",
-              o.runs, o.pack_runs);
+  std::printf("runs %d (pack %d), median; seconds wall clock; MiB peak resident increase\n", o.runs,
+              o.pack_runs);
   PrintHeader();
   std::vector<Row> rows;
   bool all_ok = true;

@@ -18,7 +18,9 @@ uint64_t Next(Rng *rng) {
   return z ^ (z >> 31);
 }
 
-uint32_t Below(Rng *rng, uint32_t n) { return static_cast<uint32_t>(Next(rng) % n); }
+uint32_t Below(Rng *rng, uint32_t n) {
+  return static_cast<uint32_t>(Next(rng) % n);
+}
 
 void RandomAlphabet(const char *alphabet, size_t size, Bytes *out) {
   Rng rng{0x5eed};
@@ -86,23 +88,23 @@ void ShortRuns(size_t size, Bytes *out) {
 // Words drawn with a skewed frequency, in sentences and lines of about 70 characters.
 void EnglishLike(size_t size, Bytes *out) {
   static const char *const kWords[] = {
-      "the",    "of",     "and",   "to",     "a",      "in",     "that",    "is",     "was",
-      "he",     "for",    "it",    "with",   "as",     "his",    "on",      "be",     "at",
-      "by",     "had",    "not",   "are",    "but",    "from",   "or",      "have",   "an",
-      "they",   "which",  "one",   "you",    "were",   "her",    "all",     "she",    "there",
-      "would",  "their",  "we",    "him",    "been",   "has",    "when",    "who",    "will",
-      "more",   "no",     "if",    "out",    "so",     "said",   "what",    "up",     "its",
-      "about",  "into",   "than",  "them",   "can",    "only",   "other",   "new",    "some",
-      "could",  "time",   "these", "two",    "may",    "then",   "do",      "first",  "any",
-      "my",     "now",    "such",  "like",   "our",    "over",   "man",     "me",     "even",
-      "most",   "made",   "after", "also",   "did",    "many",   "before",  "must",   "through",
-      "back",   "years",  "where", "much",   "your",   "way",    "well",    "down",   "should",
-      "because", "each",  "just",  "those",  "people", "how",    "too",     "little", "state",
-      "good",   "very",   "make",  "world",  "still",  "own",    "see",     "men",    "work",
-      "long",   "get",    "here",  "between", "both",  "life",   "being",   "under",  "never",
-      "day",    "same",   "another", "know", "while",  "last",   "might",   "us",     "great",
-      "old",    "year",   "off",   "come",   "since",  "against", "go",     "came",   "right",
-      "used",   "take",   "three", "river",  "garden", "letter", "window",  "morning", "quiet"};
+      "the",     "of",    "and",     "to",      "a",      "in",      "that",   "is",      "was",
+      "he",      "for",   "it",      "with",    "as",     "his",     "on",     "be",      "at",
+      "by",      "had",   "not",     "are",     "but",    "from",    "or",     "have",    "an",
+      "they",    "which", "one",     "you",     "were",   "her",     "all",    "she",     "there",
+      "would",   "their", "we",      "him",     "been",   "has",     "when",   "who",     "will",
+      "more",    "no",    "if",      "out",     "so",     "said",    "what",   "up",      "its",
+      "about",   "into",  "than",    "them",    "can",    "only",    "other",  "new",     "some",
+      "could",   "time",  "these",   "two",     "may",    "then",    "do",     "first",   "any",
+      "my",      "now",   "such",    "like",    "our",    "over",    "man",    "me",      "even",
+      "most",    "made",  "after",   "also",    "did",    "many",    "before", "must",    "through",
+      "back",    "years", "where",   "much",    "your",   "way",     "well",   "down",    "should",
+      "because", "each",  "just",    "those",   "people", "how",     "too",    "little",  "state",
+      "good",    "very",  "make",    "world",   "still",  "own",     "see",    "men",     "work",
+      "long",    "get",   "here",    "between", "both",   "life",    "being",  "under",   "never",
+      "day",     "same",  "another", "know",    "while",  "last",    "might",  "us",      "great",
+      "old",     "year",  "off",     "come",    "since",  "against", "go",     "came",    "right",
+      "used",    "take",  "three",   "river",   "garden", "letter",  "window", "morning", "quiet"};
   constexpr uint32_t kCount = sizeof kWords / sizeof kWords[0];
   Rng rng{2024};
   size_t column = 0;
@@ -140,8 +142,8 @@ void EnglishLike(size_t size, Bytes *out) {
 
 const std::vector<std::string> &ShapeNames() {
   static const std::vector<std::string> names = {
-      "random",    "alphabet-2",  "alphabet-4",   "long-runs",  "runs-1-300",  "period-2",
-      "period-3",  "period-7",    "repeat-block", "short-runs", "english-like"};
+      "random",   "alphabet-2", "alphabet-4",   "long-runs",  "runs-1-300",  "period-2",
+      "period-3", "period-7",   "repeat-block", "short-runs", "english-like"};
   return names;
 }
 

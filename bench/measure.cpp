@@ -149,8 +149,8 @@ int64_t MeasurePeak(const std::string &library_path, const char *op, const std::
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);
-    const char *args[] = {"quillpack_bench", "--peak-child", op, library_path.c_str(),
-                          in.c_str(), out.c_str(), nullptr};
+    const char *args[] = {"quillpack_bench", "--peak-child", op,     library_path.c_str(),
+                          in.c_str(),        out.c_str(),    nullptr};
     execv("/proc/self/exe", const_cast<char **>(args));
     _exit(127);
   }

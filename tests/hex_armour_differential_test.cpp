@@ -39,7 +39,9 @@ struct ReadOutcome {
   std::string err;
 };
 
-bool IsSpace(int c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
+bool IsSpace(int c) {
+  return c == '\n' || c == '\r' || c == ' ' || c == '\t';
+}
 
 // Decodes `text` a character at a time, appending each byte with ByteBufferAppend, so that
 // armed allocation faults meet it exactly where they meet a byte-at-a-time reader.
@@ -142,8 +144,9 @@ TEST(HexArmourDifferential, ReaderMatchesReferenceAcrossChunkEnds) {
         for (char &c : text)
           if (IsSpace(static_cast<uint8_t>(c))) c = '7';
         text[at] = odd;
-        ExpectSameRead(dir, text, 4096, "at " + std::to_string(at) + " char " +
-                                            std::to_string(static_cast<uint8_t>(odd)));
+        ExpectSameRead(
+            dir, text, 4096,
+            "at " + std::to_string(at) + " char " + std::to_string(static_cast<uint8_t>(odd)));
         ExpectSameRead(dir, text.substr(0, at + 1), 4096, "cut after " + std::to_string(at));
       }
     }

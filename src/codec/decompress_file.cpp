@@ -125,7 +125,8 @@ bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, Platf
 }
 
 bool HasHeader(const ByteBuffer *tokens) {
-  return tokens->length >= sizeof kHeader && std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
+  return tokens->length >= sizeof kHeader &&
+         std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
 }
 
 }  // namespace
