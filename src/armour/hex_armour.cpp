@@ -27,7 +27,8 @@ constexpr DigitTable MakeDigitTable() {
   for (int c = '0'; c <= '9'; ++c) t.cls[c] = static_cast<uint8_t>(c - '0');
   for (int c = 'A'; c <= 'F'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'A' + 10);
   for (int c = 'a'; c <= 'f'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'a' + 10);
-  t.cls['\n'] = t.cls['\r'] = t.cls[' '] = t.cls['\t'] = kSpace;
+  constexpr uint8_t kWhite[] = {'\n', '\r', ' ', '\t'};
+  for (uint8_t c : kWhite) t.cls[c] = kSpace;
   return t;
 }
 
