@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -86,9 +87,9 @@ int64_t StatusBytes(const char *field) {
 
 }  // namespace
 
-double Now() {
+double Now(Clock clock) {
   timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
+  clock_gettime(clock == kCpuClock ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
@@ -108,18 +109,18 @@ bool LoadLibrary(const std::string &path, Library *library, std::string *error) 
 }
 
 double TimeEntry(Entry entry, const std::string &in, const std::string &out,
-                 const std::string &err_path) {
+                 const std::string &err_path, Clock clock) {
   std::u16string win = Utf16(in);
   std::u16string wout = Utf16(out);
   Redirect r = Silence(err_path);
-  double start = Now();
+  double start = Now(clock);
   entry(win.c_str(), wout.c_str());
-  double seconds = Now() - start;
+  double seconds = Now(clock) - start;
   Restore(r);
   return seconds;
 }
 
-double TimeCommand(const std::vector<std::string> &argv, const std::string &out_path) {
+double TimeCommand(const std::vector<std::string> &argv, const std::string &out_path, Clock clock) {
   std::vector<char *> args;
   for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
   args.push_back(nullptr);
@@ -133,10 +134,13 @@ double TimeCommand(const std::vector<std::string> &argv, const std::string &out_
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return -1;
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
+  rusage usage;
+  if (wait4(pid, &status, 0, &usage) != pid) return -1;
   double seconds = Now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return seconds;
+  if (clock == kWallClock) return seconds;
+  auto tv = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+  return tv(usage.ru_utime) + tv(usage.ru_stime);
 }
 
 int64_t MeasurePeak(const std::string &library_path, const char *op, const std::string &in,

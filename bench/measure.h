@@ -20,15 +20,19 @@ struct Library {
 // false with `*error` set when either step fails.
 bool LoadLibrary(const std::string &path, Library *library, std::string *error);
 
+// What a time is measured on: elapsed wall-clock time, or the CPU time (user and system)
+// of the work itself, which other processes on a busy machine do not inflate.
+enum Clock { kWallClock, kCpuClock };
+
 // Runs `entry(in, out)` with standard output sent to /dev/null and standard error to
-// `err_path` (truncated first), and returns the wall-clock seconds of the call alone.
+// `err_path` (truncated first), and returns the seconds of the call alone on `clock`.
 double TimeEntry(Entry entry, const std::string &in, const std::string &out,
-                 const std::string &err_path);
+                 const std::string &err_path, Clock clock);
 
 // Runs `argv` (looked up in PATH) as a child with standard output written to `out_path`
-// and returns its wall-clock seconds, spawn and exit included; -1 when it could not be
-// started or did not exit with status 0.
-double TimeCommand(const std::vector<std::string> &argv, const std::string &out_path);
+// and returns its seconds on `clock`: wall clock from spawn to exit, or the child's own
+// CPU time. -1 when it could not be started or did not exit with status 0.
+double TimeCommand(const std::vector<std::string> &argv, const std::string &out_path, Clock clock);
 
 // The resident memory one call adds at its peak, measured in a fresh process: this program
 // run again as a child that loads the library, notes its resident size, makes the call once
@@ -44,7 +48,7 @@ int PeakChildMain(int argc, char **argv);
 // True when both files exist and hold the same bytes.
 bool SameContents(const std::string &a, const std::string &b);
 
-// Seconds on a monotonic clock.
-double Now();
+// Seconds on a monotonic clock, or of this thread's CPU time.
+double Now(Clock clock = kWallClock);
 
 }  // namespace quillpack_bench
