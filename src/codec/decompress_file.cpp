@@ -3,6 +3,8 @@
 // Restored bytes are written straight into the history window; the bytes not yet written
 // out (fewer than one block plus one match) are always its newest, so the window doubles
 // as the 4096-byte staging block and nothing is copied twice.
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "armour/byte_buffer.h"
@@ -35,6 +37,32 @@ inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
   } else {
     for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
   }
+}
+
+// Copies the data bytes of the literal tokens at `tokens`, four tokens at a time while all
+// four are literals and fit in `room` bytes, to `*dst` and advances it. Returns the token
+// bytes consumed (8 per 4 literals); stops early, leaving the rest to the token loop.
+inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available, ptrdiff_t room,
+                               uint8_t **dst) {
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  constexpr uint64_t kKinds = 0x00FF00FF00FF00FFull;  // the kind bytes of four tokens
+  uint32_t used = 0;
+  uint8_t *out = *dst;
+  while (available - used >= 8 && room >= 4) {
+    uint64_t word;
+    std::memcpy(&word, tokens + used, 8);
+    if (word & kKinds) break;
+    uint64_t data = (word >> 8) & kKinds;
+    data = (data | data >> 8) & 0x0000FFFF0000FFFFull;
+    data = (data | data >> 16) & 0xFFFFFFFFull;
+    uint32_t four = static_cast<uint32_t>(data);
+    std::memcpy(out, &four, 4);
+    out += 4;
+    room -= 4;
+    used += 8;
+  }
+  *dst = out;
+  return used;
 }
 
 // The replay's progress: where it stands in the token stream and in the restored data.
@@ -70,6 +98,10 @@ uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint
       }
       *dst++ = tokens[offset + 1];
       offset += 2;
+      // More literals follow in runs; a run stops at the batch's end and at the block's,
+      // so the block check below still comes right as a block fills.
+      const uint8_t *run_end = std::min(stop, block + kBlockSize);
+      offset += CopyLiteralRun(tokens + offset, length - offset, run_end - dst, &dst);
     } else if (kind == kTokenMatch) {
       if (offset + 3 >= length) {
         PlatformPrintError("Error: Unexpected end of file reading match\n");
