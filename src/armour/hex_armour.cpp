@@ -28,11 +28,84 @@ constexpr DigitTable MakeDigitTable() {
   for (int c = '0'; c <= '9'; ++c) t.cls[c] = static_cast<uint8_t>(c - '0');
   for (int c = 'A'; c <= 'F'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'A' + 10);
   for (int c = 'a'; c <= 'f'; ++c) t.cls[c] = static_cast<uint8_t>(c - 'a' + 10);
-  for (int c : {'\n', '\r', ' ', '\t'}) t.cls[c] = kSpace;
+  constexpr uint8_t kWhite[] = {'\n', '\r', ' ', '\t'};
+  for (uint8_t c : kWhite) t.cls[c] = kSpace;
   return t;
 }
 
 constexpr DigitTable kTable = MakeDigitTable();
+
+// The two digits of every byte value, high digit first.
+struct PairTable {
+  char digits[256][2];
+};
+
+constexpr PairTable MakePairTable() {
+  PairTable t{};
+  for (int b = 0; b < 256; ++b) {
+    t.digits[b][0] = kDigits[b >> 4];
+    t.digits[b][1] = kDigits[b & 0xF];
+  }
+  return t;
+}
+
+constexpr PairTable kPairs = MakePairTable();
+
+enum DecodeResult { kDecoded, kBadCharacter, kNoMemory };
+
+// Decodes `count` characters of text into the buffer's free room, growing it by doubling
+// exactly when a byte would not fit, as appending the bytes one at a time would.
+// `*high` carries the class of a pair's first character across calls (-1 when none).
+// The bytes decoded before a bad pair or a failed growth stay appended.
+DecodeResult DecodeText(const uint8_t *text, size_t count, int *high, ByteBuffer *buffer) {
+  const uint8_t *p = text;
+  const uint8_t *const end = text + count;
+  uint8_t *dst = buffer->data + buffer->length;
+  uint8_t *limit = buffer->data + buffer->capacity;
+  int pending = *high;
+  DecodeResult result = kDecoded;
+  while (p < end) {
+    // Runs of digits, the bulk of any container, go eight characters at a time; white
+    // space and anything invalid fall through to the character-at-a-time path below.
+    if (pending < 0) {
+      while (end - p >= 8 && limit - dst >= 4) {
+        uint8_t c0 = kTable.cls[p[0]], c1 = kTable.cls[p[1]];
+        uint8_t c2 = kTable.cls[p[2]], c3 = kTable.cls[p[3]];
+        uint8_t c4 = kTable.cls[p[4]], c5 = kTable.cls[p[5]];
+        uint8_t c6 = kTable.cls[p[6]], c7 = kTable.cls[p[7]];
+        if ((c0 | c1 | c2 | c3 | c4 | c5 | c6 | c7) & 0xF0) break;
+        dst[0] = static_cast<uint8_t>(c0 << 4 | c1);
+        dst[1] = static_cast<uint8_t>(c2 << 4 | c3);
+        dst[2] = static_cast<uint8_t>(c4 << 4 | c5);
+        dst[3] = static_cast<uint8_t>(c6 << 4 | c7);
+        p += 8;
+        dst += 4;
+      }
+      if (p == end) break;
+    }
+    uint8_t cls = kTable.cls[*p++];
+    if (cls == kSpace) continue;
+    if (pending < 0) {
+      pending = cls;
+      continue;
+    }
+    if (pending >= 16 || cls >= 16) {
+      result = kBadCharacter;
+      break;
+    }
+    if (dst == limit) {
+      buffer->length = static_cast<uint32_t>(dst - buffer->data);
+      if (!ByteBufferGrow(buffer)) return kNoMemory;
+      dst = buffer->data + buffer->length;
+      limit = buffer->data + buffer->capacity;
+    }
+    *dst++ = static_cast<uint8_t>(pending << 4 | cls);
+    pending = -1;
+  }
+  buffer->length = static_cast<uint32_t>(dst - buffer->data);
+  *high = pending;
+  return result;
+}
 
 }  // namespace
 
@@ -44,23 +117,22 @@ int HexDigitValue(int character) {
 
 int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
   constexpr size_t kLinesPerChunk = 100;
+  constexpr uint32_t kLineBytes = kLineDigits / 2;
   char chunk[kLinesPerChunk * (kLineDigits + 1)];
   size_t used = 0;
-  int column = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    chunk[used++] = kDigits[bytes[i] >> 4];
-    chunk[used++] = kDigits[bytes[i] & 0xF];
-    column += 2;
-    if (column >= kLineDigits) {
-      chunk[used++] = '\n';
-      column = 0;
-      if (used == sizeof chunk) {
-        if (PlatformWrite(stream, chunk, used) != used) return 0;
-        used = 0;
-      }
+  // Every line, the last one included, ends with a line feed; 0 bytes make no line.
+  for (uint32_t i = 0; i < count;) {
+    uint32_t n = count - i < kLineBytes ? count - i : kLineBytes;
+    char *out = chunk + used;
+    for (uint32_t k = 0; k < n; ++k) std::memcpy(out + 2 * k, kPairs.digits[bytes[i + k]], 2);
+    out[2 * n] = '\n';
+    used += 2 * n + 1;
+    i += n;
+    if (used == sizeof chunk) {
+      if (PlatformWrite(stream, chunk, used) != used) return 0;
+      used = 0;
     }
   }
-  if (column > 0) chunk[used++] = '\n';
   if (used > 0 && PlatformWrite(stream, chunk, used) != used) return 0;
   return 1;
 }
@@ -68,31 +140,13 @@ int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
 int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer) {
   constexpr size_t kChunk = 16384;
   uint8_t text[kChunk];
-  uint8_t decoded[kChunk / 2 + 1];
   int high = -1;  // class of the pair's first character while one is pending
   for (;;) {
     size_t got = PlatformRead(stream, text, kChunk);
-    uint32_t produced = 0;
-    const char *fault = nullptr;
-    for (size_t i = 0; i < got; ++i) {
-      uint8_t cls = kTable.cls[text[i]];
-      if (cls == kSpace) continue;
-      if (high < 0) {
-        high = cls;
-        continue;
-      }
-      if (high >= 16 || cls >= 16) {
-        fault = "Error: Invalid hex character\n";
-        break;
-      }
-      decoded[produced++] = static_cast<uint8_t>(high << 4 | cls);
-      high = -1;
-    }
-    // Bytes decoded before a fault are appended first: a failed growth ahead of the fault
-    // is what a byte-at-a-time reader would have met first.
-    if (!ByteBufferAppendBytes(buffer, decoded, produced)) return 0;
-    if (fault != nullptr) {
-      PlatformPrintError("%s", fault);
+    DecodeResult result = DecodeText(text, got, &high, buffer);
+    if (result == kNoMemory) return 0;
+    if (result == kBadCharacter) {
+      PlatformPrintError("Error: Invalid hex character\n");
       return 0;
     }
     if (got < kChunk) break;

@@ -3,6 +3,8 @@
 // Restored bytes are written straight into the history window; the bytes not yet written
 // out (fewer than one block plus one match) are always its newest, so the window doubles
 // as the 4096-byte staging block and nothing is copied twice.
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "armour/byte_buffer.h"
@@ -16,21 +18,63 @@ namespace quillpack {
 namespace {
 
 constexpr uint32_t kBlockSize = 4096;
+// Restored bytes are produced in batches of about this many between two window commits.
+constexpr uint32_t kBatch = 4096;
+// Room reserved past a batch: its last token may run 255 bytes over, and a copy may write
+// up to 15 bytes past the end of its match.
+constexpr uint32_t kRoom = kBatch + 255 + 16;
 
-// Copies `length` bytes from `distance` behind `dst` to `dst`, byte by byte in effect: a
-// distance shorter than the length repeats the bytes the copy itself produces.
-void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
+// Copies `length` bytes from `distance` behind `dst` to `dst` with the result of a byte by
+// byte copy: a distance shorter than the length repeats the bytes the copy itself produces.
+// May write up to 15 bytes past `dst + length`.
+inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
   const uint8_t *src = dst - distance;
-  if (distance >= length) {
-    std::memcpy(dst, src, length);
-    return;
+  if (distance >= 16) {
+    // Each 16-byte piece reads only bytes written before it.
+    for (uint32_t i = 0; i < length; i += 16) std::memcpy(dst + i, src + i, 16);
+  } else if (distance >= 8) {
+    for (uint32_t i = 0; i < length; i += 8) std::memcpy(dst + i, src + i, 8);
+  } else {
+    for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
   }
-  for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
 }
 
-// Writes `count` restored bytes, adding them to `*written`. A short write prints the failure's
-// line and cuts the output back to the `*written` bytes written before, so that no part of
-// the failed block stays in the file.
+// Copies the data bytes of the literal tokens at `tokens`, four tokens at a time while all
+// four are literals and fit in `room` bytes, to `*dst` and advances it. Returns the token
+// bytes consumed (8 per 4 literals); stops early, leaving the rest to the token loop.
+inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available, ptrdiff_t room,
+                               uint8_t **dst) {
+  if constexpr (std::endian::native != std::endian::little) return 0;
+  constexpr uint64_t kKinds = 0x00FF00FF00FF00FFull;  // the kind bytes of four tokens
+  uint32_t used = 0;
+  uint8_t *out = *dst;
+  while (available - used >= 8 && room >= 4) {
+    uint64_t word;
+    std::memcpy(&word, tokens + used, 8);
+    if (word & kKinds) break;
+    uint64_t data = (word >> 8) & kKinds;
+    data = (data | data >> 8) & 0x0000FFFF0000FFFFull;
+    data = (data | data >> 16) & 0xFFFFFFFFull;
+    uint32_t four = static_cast<uint32_t>(data);
+    std::memcpy(out, &four, 4);
+    out += 4;
+    room -= 4;
+    used += 8;
+  }
+  *dst = out;
+  return used;
+}
+
+// The replay's progress: where it stands in the token stream and in the restored data.
+struct ReplayState {
+  uint32_t offset;  // next token
+  uint32_t staged;  // newest restored bytes not yet written out
+  uint64_t written; // bytes written out, all in whole blocks
+};
+
+// Writes `count` restored bytes, adding them to `*written`. A short write prints the
+// failure's line and cuts the output back to the `*written` bytes written before, so that no
+// part of the failed block stays in the file.
 bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, uint64_t *written) {
   if (PlatformWrite(output, bytes, count) == count) {
     *written += count;
@@ -41,54 +85,85 @@ bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, u
   return false;
 }
 
-// Replays the tokens after the header. Returns false after printing the failure's line.
-// Whole blocks are written as they fill and counted in `*written`; `*staged` is left holding
-// the newest bytes of `window` not yet written.
-bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, PlatformFile *output,
-            uint32_t *staged, uint64_t *written) {
-  uint32_t offset = sizeof kHeader;
-  while (offset < length) {
+// Replays tokens into the room at `room` until about kBatch bytes are restored or the
+// stream ends, writing every block that fills. `window` holds the bytes restored before
+// `room` (its `fill` counts them). Returns the bytes restored, with `*ok` cleared after
+// printing a failure's line; the window then need not take them in.
+uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint8_t *room,
+                     PlatformFile *output, ReplayState *state, bool *ok) {
+  uint8_t *dst = room;
+  uint8_t *const stop = room + kBatch;
+  uint8_t *block = room - state->staged;  // the unwritten block begins here
+  uint32_t offset = state->offset;
+  while (dst < stop && offset < length) {
     uint8_t kind = tokens[offset];
-    uint32_t produced;
     if (kind == kTokenLiteral) {
       if (offset + 1 >= length) {
         PlatformPrintError("Error: Unexpected end of file reading literal\n");
-        return false;
+        *ok = false;
+        break;
       }
-      *HistoryWindowReserve(window, 1) = tokens[offset + 1];
-      produced = 1;
+      *dst++ = tokens[offset + 1];
       offset += 2;
+      // More literals follow in runs; a run stops at the batch's end and at the block's,
+      // so the block check below still comes right as a block fills.
+      const uint8_t *run_end = std::min(stop, block + kBlockSize);
+      offset += CopyLiteralRun(tokens + offset, length - offset, run_end - dst, &dst);
     } else if (kind == kTokenMatch) {
       if (offset + 3 >= length) {
         PlatformPrintError("Error: Unexpected end of file reading match\n");
-        return false;
+        *ok = false;
+        break;
       }
       uint32_t match_length = tokens[offset + 1];
       uint32_t distance = tokens[offset + 2] | static_cast<uint32_t>(tokens[offset + 3]) << 8;
-      offset += 4;
-      if (distance > window->fill || (distance == 0 && match_length != 0)) {
+      // A distance may reach back over the window and what this batch has restored.
+      uint32_t reach = fill + static_cast<uint32_t>(dst - room);
+      if (reach > kWindowSize) reach = kWindowSize;
+      if (distance > reach || (distance == 0 && match_length != 0)) {
         PlatformPrintError("Error: Invalid match distance\n");
-        return false;
+        *ok = false;
+        break;
       }
-      CopyMatch(HistoryWindowReserve(window, match_length), distance, match_length);
-      produced = match_length;
+      CopyMatch(dst, distance, match_length);
+      dst += match_length;
+      offset += 4;
     } else {
       PlatformPrintError("Error: Invalid token type: 0x%02X\n", kind);
-      return false;
+      *ok = false;
+      break;
     }
-    HistoryWindowCommit(window, produced);
-    *staged += produced;
-    while (*staged >= kBlockSize) {
-      const uint8_t *end = HistoryWindowData(window) + window->fill;
-      if (!WriteRestored(output, end - *staged, kBlockSize, written)) return false;
-      *staged -= kBlockSize;
+    // A token adds at most 255 bytes, so at most one block fills per token.
+    if (dst - block >= static_cast<ptrdiff_t>(kBlockSize)) {
+      if (!WriteRestored(output, block, kBlockSize, &state->written)) {
+        *ok = false;
+        break;
+      }
+      block += kBlockSize;
     }
   }
-  return true;
+  state->offset = offset;
+  state->staged = static_cast<uint32_t>(dst - block);
+  return static_cast<uint32_t>(dst - room);
+}
+
+// Replays the tokens after the header from `state` (which starts at the first token).
+// Returns false after printing the failure's line. Whole blocks are written as they fill;
+// `state->staged` is left holding the newest bytes of `window` not yet written.
+bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, PlatformFile *output,
+            ReplayState *state) {
+  bool ok = true;
+  while (ok && state->offset < length) {
+    uint8_t *room = HistoryWindowReserve(window, kRoom);
+    uint32_t produced = ReplayBatch(tokens, length, window->fill, room, output, state, &ok);
+    HistoryWindowCommit(window, produced);
+  }
+  return ok;
 }
 
 bool HasHeader(const ByteBuffer *tokens) {
-  return tokens->length >= sizeof kHeader && std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
+  return tokens->length >= sizeof kHeader &&
+         std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
 }
 
 }  // namespace
@@ -107,15 +182,15 @@ int DecompressFile(const char *input_path, const char *output_path) {
   bool failed = true;
   HistoryWindow window;
   HistoryWindowInit(&window);
-  uint32_t staged = 0;
-  uint64_t written = 0;
+  ReplayState state{sizeof kHeader, 0, 0};
   if (!ReadHexArmour(streams.input, tokens)) {
     PlatformPrintError("Error: Invalid Hex data\n");
   } else if (!HasHeader(tokens)) {
     PlatformPrintError("Error: Invalid compressed file format\n");
-  } else if (Replay(tokens->data, tokens->length, &window, streams.output, &staged, &written)) {
+  } else if (Replay(tokens->data, tokens->length, &window, streams.output, &state)) {
     const uint8_t *end = HistoryWindowData(&window) + window.fill;
-    failed = staged > 0 && !WriteRestored(streams.output, end - staged, staged, &written);
+    failed = state.staged > 0 &&
+             !WriteRestored(streams.output, end - state.staged, state.staged, &state.written);
   }
 
   ByteBufferDestroy(tokens);
