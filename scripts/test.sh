@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_BUILD_TESTS=ON
-cmake --build "$build"
+cmake --build "$build" -j 2
 ctest --test-dir "$build" --output-on-failure -j 2
 bash scripts/test-sanitizers.sh
 # The cross builds: the Windows DLL under Wine, and 32-bit ARM under qemu-user.
