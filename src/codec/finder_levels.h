@@ -22,8 +22,10 @@ constexpr uint32_t kNoPosition = 0;  // absolute positions are kept above 0
 constexpr uint32_t kWindowMask = kWindowSize - 1;
 
 struct HashLevel {
-  uint32_t head[kBuckets];      // oldest position of the bucket, kNoPosition when empty
-  uint32_t tail[kBuckets];      // newest position of the bucket
+  struct Bucket {
+    uint32_t head;  // oldest position of the bucket, kNoPosition when empty
+    uint32_t tail;  // newest position of the bucket
+  } bucket[kBuckets];  // head and tail side by side: one cache line per bucket touched
   uint16_t next[kWindowSize];   // by position mod kWindowSize: the next newer position of
                                 // the same bucket, as its low 16 bits
 };
@@ -59,22 +61,22 @@ inline uint32_t LevelHash(const uint8_t *p) {
 }
 
 inline void LevelInsert(HashLevel *lv, uint32_t bucket, uint32_t position) {
-  uint32_t tail = lv->tail[bucket];
-  if (lv->head[bucket] == kNoPosition) {
-    lv->head[bucket] = position;
+  uint32_t tail = lv->bucket[bucket].tail;
+  if (lv->bucket[bucket].head == kNoPosition) {
+    lv->bucket[bucket].head = position;
   } else {
     lv->next[tail & kWindowMask] = static_cast<uint16_t>(position);
   }
-  lv->tail[bucket] = position;
+  lv->bucket[bucket].tail = position;
 }
 
 // Removes `position`, which must be the oldest of `bucket`.
 inline void LevelRemoveOldest(HashLevel *lv, uint32_t bucket, uint32_t position) {
-  if (lv->tail[bucket] == position) {
-    lv->head[bucket] = kNoPosition;
+  if (lv->bucket[bucket].tail == position) {
+    lv->bucket[bucket].head = kNoPosition;
   } else {
     uint16_t low = lv->next[position & kWindowMask];
-    lv->head[bucket] = position + static_cast<uint16_t>(low - static_cast<uint16_t>(position));
+    lv->bucket[bucket].head = position + static_cast<uint16_t>(low - static_cast<uint16_t>(position));
   }
 }
 

@@ -12,6 +12,8 @@
 // a run of c of 3 or more bytes, and the run lists give each run's best candidate directly.
 #include "codec/finder_state.h"
 #include "codec/match_finder.h"
+
+#include <array>
 #include <utility>
 
 namespace quillpack {
@@ -36,9 +38,9 @@ inline Best WalkLevel(const MatchFinder *f, const uint8_t *look, uint32_t max_le
   Best best{0, 0};
   const HashLevel *lv = &f->level[L];
   uint32_t bucket = LevelHash<kLevelLengths[L]>(look);
-  uint32_t s = lv->head[bucket];
+  uint32_t s = lv->bucket[bucket].head;
   if (s == kNoPosition) return best;
-  uint32_t tail = lv->tail[bucket];
+  uint32_t tail = lv->bucket[bucket].tail;
   const uint32_t end = f->end;
   for (;;) {
     uint32_t d = end - s;
@@ -102,35 +104,50 @@ Match Found(const MatchFinder *f, Best best) {
                static_cast<uint16_t>(f->end - best.position)};
 }
 
+using Walker = Best (*)(const MatchFinder *, const uint8_t *, uint32_t, uint32_t);
+
+template <uint32_t... L>
+constexpr auto MakeWalkers(std::integer_sequence<uint32_t, L...>) {
+  return std::array<Walker, kLevelCount>{&WalkLevel<L>...};
+}
+
+constexpr auto kWalkers = MakeWalkers(std::make_integer_sequence<uint32_t, kLevelCount>{});
+
 }  // namespace
 
+// Which level holds the answer is found from below: a walk that stops at the first
+// candidate of length >= k tells whether level k has any (its bucket holds only those and
+// hash collisions), and a candidate of length x settles every level up to x at once. The
+// highest level with a candidate, k, is then walked in full, capped by the next level up
+// (which has none, so L* is below it); with no level above R holding one, the run lists or
+// "not found" answer, as above.
 Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
   if (available < kMinMatch || f->end == f->oldest) return Match{false, 0, 0};
   const uint32_t max_length = available < kMaxMatch ? available : kMaxMatch;
   const uint32_t r = RunPrefix(look, look[0], max_length);
+  uint32_t i = 0;
+  while (i < kLevelCount && kLevelLengths[i] <= r) ++i;
+  int top = -1;  // highest level known to hold a candidate
+  uint32_t known = 0;
   uint32_t cap = max_length;
-  bool done = false;
+  for (; i < kLevelCount && kLevelLengths[i] <= max_length; ++i) {
+    uint32_t k = kLevelLengths[i];
+    if (k > known) {
+      Best probe = kWalkers[i](f, look, max_length, k);
+      if (probe.length < k) {
+        cap = k - 1;
+        break;
+      }
+      known = probe.length;
+    }
+    top = static_cast<int>(i);
+  }
   Best best{0, 0};
-  // From the longest level down; a level of k <= r is the run lists' (see above).
-  auto level = [&]<uint32_t L>() {
-    constexpr uint32_t k = kLevelLengths[L];
-    if (done || k > max_length) return;
-    if (k <= r) {
-      done = true;
-      return;
-    }
-    Best b = WalkLevel<L>(f, look, max_length, cap);
-    if (b.length >= k) {
-      best = b;
-      done = true;
-      return;
-    }
-    cap = k - 1;
-  };
-  [&]<uint32_t... L>(std::integer_sequence<uint32_t, L...>) {
-    (level.template operator()<kLevelCount - 1 - L>(), ...);
-  }(std::make_integer_sequence<uint32_t, kLevelCount>{});
-  if (best.length == 0 && r >= kMinMatch) best = SearchRuns(f, look, r, max_length, cap);
+  if (top >= 0) {
+    best = kWalkers[top](f, look, max_length, cap);
+  } else if (r >= kMinMatch) {
+    best = SearchRuns(f, look, r, max_length, cap);
+  }
   return Found(f, best);
 }
 

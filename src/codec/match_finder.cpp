@@ -59,9 +59,9 @@ void Rebase(MatchFinder *f) {
   uint32_t delta = (f->oldest & ~0xFFFFu) - kFirstPosition;
   for (auto &lv : f->level) {
     for (uint32_t b = 0; b < kBuckets; ++b) {
-      if (lv.head[b] == kNoPosition) continue;
-      lv.head[b] -= delta;
-      lv.tail[b] -= delta;
+      if (lv.bucket[b].head == kNoPosition) continue;
+      lv.bucket[b].head -= delta;
+      lv.bucket[b].tail -= delta;
     }
   }
   RunListsRebase(&f->runs, delta);
@@ -79,7 +79,7 @@ MatchFinder *MatchFinderCreateAt(uint32_t first_position) {
   f->run_length = 0;
   f->last = 0;
   std::memset(f->levels_of, 0, sizeof f->levels_of);
-  for (auto &lv : f->level) std::memset(lv.head, 0, sizeof lv.head);
+  for (auto &lv : f->level) std::memset(lv.bucket, 0, sizeof lv.bucket);
   static_assert(kNoPosition == 0);
   RunListsInit(&f->runs);
   return f;
