@@ -14,8 +14,8 @@
 
 namespace quillpack {
 
-constexpr uint32_t kLevelCount = 7;
-constexpr uint32_t kLevelLengths[kLevelCount] = {3, 4, 6, 8, 12, 16, 32};
+constexpr uint32_t kLevelCount = 6;
+constexpr uint32_t kLevelLengths[kLevelCount] = {3, 4, 6, 8, 16, 32};
 constexpr uint32_t kHashBits = 14;
 constexpr uint32_t kBuckets = 1u << kHashBits;
 constexpr uint32_t kNoPosition = 0;  // absolute positions are kept above 0
