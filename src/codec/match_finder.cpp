@@ -43,7 +43,6 @@ inline void AppendOne(MatchFinder *f, uint8_t byte, std::integer_sequence<uint32
     Leave(f, f->oldest, seq);
     ++f->oldest;
   }
-  f->copy[f->end - f->base] = byte;
   f->run_length = (f->run_length > 0 && byte == f->last) ? f->run_length + 1 : 1;
   f->last = byte;
   if (f->run_length == 3) {
@@ -97,6 +96,9 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
       std::memmove(f->copy, FinderBytes(f, f->oldest), f->end - f->oldest);
       f->base = f->oldest;
     }
+    // The bytes go into the copy first, all at once: the hashes read them back as words,
+    // which would otherwise wait on the store of the byte just written.
+    std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
     for (uint32_t i = 0; i < chunk; ++i) AppendOne(f, bytes[i], seq);
     bytes += chunk;
     count -= chunk;
