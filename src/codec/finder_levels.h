@@ -42,9 +42,10 @@ inline uint32_t LevelHash(const uint8_t *p) {
     return (v * 0x9E3779B1u) >> (32 - kHashBits);
   } else if constexpr (k == 4) {
     return (LoadHalf(p) * 0x9E3779B1u) >> (32 - kHashBits);
-  } else if constexpr (k < 8) {
-    uint64_t v = 0;
-    std::memcpy(&v, p, k);
+  } else if constexpr (k == 6) {
+    // Assembled in registers: a 6-byte copy into a word would stall on its read back.
+    uint64_t v = LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 |
+                 static_cast<uint64_t>(p[5]) << 40;
     return Mix64(v);
   } else if constexpr (k == 8) {
     return Mix64(LoadWord(p));
