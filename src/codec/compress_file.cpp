@@ -23,7 +23,7 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
   while (p < n) {
     Match match{false, 0, 0};
     if (n - p >= kMinMatch) {
-      match = finder != nullptr ? MatchFinderSearch(finder, window, block + p, n - p)
+      match = finder != nullptr ? MatchFinderSearch(finder, block + p, n - p)
                                 : MatchSearch(window, block + p, n - p);
     }
     uint32_t step = 1;
@@ -36,8 +36,12 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
       if (!ByteBufferAppend(tokens, kTokenLiteral) || !ByteBufferAppend(tokens, block[p]))
         return false;
     }
-    HistoryWindowAppendBytes(window, block + p, step);
-    if (finder != nullptr) MatchFinderAppended(finder, window, step);
+    // The finder keeps its own copy of the window; the plain scan reads `window`.
+    if (finder != nullptr) {
+      MatchFinderAppend(finder, block + p, step);
+    } else {
+      HistoryWindowAppendBytes(window, block + p, step);
+    }
     p += step;
   }
   return true;

@@ -1,9 +1,8 @@
-// MatchFinder: the compressor's match search, with the answers of MatchSearch.
+// MatchFinder: the compressor's match search, with exactly the answers of MatchSearch.
 #pragma once
 
 #include <cstdint>
 
-#include "codec/history_window.h"
 #include "codec/match_search.h"
 
 namespace quillpack {
@@ -11,18 +10,25 @@ namespace quillpack {
 struct MatchFinder;
 
 // Creates a finder for one compression, starting with an empty window. Returns null when
-// its working memory cannot be had; the caller then searches with MatchSearch.
+// its working memory (one heap block) cannot be had; the caller then searches with
+// MatchSearch. Calls on one finder stay on the caller's thread.
 MatchFinder *MatchFinderCreate();
 
 // Releases the finder. Null is accepted and ignored.
 void MatchFinderDestroy(MatchFinder *finder);
 
-// The answer MatchSearch(window, look, available) gives, for a window that holds exactly
-// the bytes reported through MatchFinderAppended since creation.
-Match MatchFinderSearch(MatchFinder *finder, const HistoryWindow *window, const uint8_t *look,
-                        uint32_t available);
+// The answer MatchSearch(window, look, available) gives for the window of the last
+// min(32768, total) bytes passed to MatchFinderAppend so far. Reads look[0, available)
+// only, and no more than 255 of those.
+Match MatchFinderSearch(MatchFinder *finder, const uint8_t *look, uint32_t available);
 
-// Reports that the `count` bytes now newest in `window` were just appended to it.
-void MatchFinderAppended(MatchFinder *finder, const HistoryWindow *window, uint32_t count);
+// Takes `count` bytes (any number) into the window, in order, as that many
+// HistoryWindowAppend calls would.
+void MatchFinderAppend(MatchFinder *finder, const uint8_t *bytes, uint32_t count);
+
+// For tests: a finder whose internal position counter starts at `first_position` (at
+// least 65536), so that the rebasing of positions near 2^32 can be exercised without
+// gigabytes of input. MatchFinderCreate starts at 65536.
+MatchFinder *MatchFinderCreateAt(uint32_t first_position);
 
 }  // namespace quillpack

@@ -1,0 +1,66 @@
+// Run lists of the match finder: every maximal run of one byte value, 3 bytes or longer,
+// that still has a byte in the window, oldest first per byte value.
+//
+// Positions whose next k bytes are one byte repeated stay out of hash level k; the search
+// answers a lookahead that starts with R >= k equal bytes from these lists instead, in time
+// proportional to the number of runs rather than the number of positions in them.
+#pragma once
+
+#include <cstdint>
+
+namespace quillpack {
+
+constexpr uint32_t kRunCapacity = 16384;  // > kWindowSize / 3 + 2 runs can be alive at once
+constexpr uint16_t kNoRun = 0xFFFF;
+
+struct RunLists {
+  uint32_t start[kRunCapacity];  // absolute position of the run's first byte
+  uint32_t end[kRunCapacity];    // absolute position just past its last byte
+  uint16_t next[kRunCapacity];   // next newer run of the same byte, kNoRun if none
+  uint8_t byte[kRunCapacity];
+  uint16_t head[256];            // oldest run of each byte, kNoRun if none
+  uint16_t tail[256];            // newest run of each byte
+  uint32_t oldest;               // ring index of the oldest run of all
+  uint32_t count;                // runs held
+};
+
+void RunListsInit(RunLists *runs);
+
+// A run of `byte` has just reached 3 bytes, ending at `end` (exclusive).
+inline void RunListsOpen(RunLists *runs, uint8_t byte, uint32_t end) {
+  uint32_t i = (runs->oldest + runs->count) & (kRunCapacity - 1);
+  ++runs->count;
+  runs->start[i] = end - 3;
+  runs->end[i] = end;
+  runs->next[i] = kNoRun;
+  runs->byte[i] = byte;
+  uint16_t tail = runs->tail[byte];
+  if (tail == kNoRun) {
+    runs->head[byte] = static_cast<uint16_t>(i);
+  } else {
+    runs->next[tail] = static_cast<uint16_t>(i);
+  }
+  runs->tail[byte] = static_cast<uint16_t>(i);
+}
+
+// The newest run (the one being extended) grew by one byte.
+inline void RunListsExtend(RunLists *runs) {
+  ++runs->end[(runs->oldest + runs->count - 1) & (kRunCapacity - 1)];
+}
+
+// Position `leaving` drops out of the window: a run whose last byte it was goes.
+inline void RunListsLeave(RunLists *runs, uint32_t leaving) {
+  if (runs->count == 0) return;
+  uint32_t i = runs->oldest;
+  if (runs->end[i] != leaving + 1) return;
+  uint8_t byte = runs->byte[i];
+  runs->head[byte] = runs->next[i];
+  if (runs->next[i] == kNoRun) runs->tail[byte] = kNoRun;
+  runs->oldest = (i + 1) & (kRunCapacity - 1);
+  --runs->count;
+}
+
+// Subtracts `delta` from every stored position.
+void RunListsRebase(RunLists *runs, uint32_t delta);
+
+}  // namespace quillpack

@@ -1,0 +1,59 @@
+// Byte-string comparison for the match finder, a machine word at a time.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace quillpack {
+
+inline uint64_t LoadWord(const uint8_t *p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline uint32_t LoadHalf(const uint8_t *p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Index of the first differing byte in two words loaded from memory (x = a ^ b, non-zero):
+// the lowest-addressed byte is the least significant on little-endian machines and the
+// most significant on big-endian ones.
+inline uint32_t FirstDifferentByte(uint64_t x) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<uint32_t>(std::countr_zero(x)) >> 3;
+  } else {
+    return static_cast<uint32_t>(std::countl_zero(x)) >> 3;
+  }
+}
+
+// How many leading bytes of a and b are equal, at most `limit`. Reads a[0, limit) and
+// b[0, limit) only.
+inline uint32_t CommonPrefix(const uint8_t *a, const uint8_t *b, uint32_t limit) {
+  uint32_t j = 0;
+  while (j + 8 <= limit) {
+    uint64_t x = LoadWord(a + j) ^ LoadWord(b + j);
+    if (x != 0) return j + FirstDifferentByte(x);
+    j += 8;
+  }
+  while (j < limit && a[j] == b[j]) ++j;
+  return j;
+}
+
+// How many leading bytes of p equal `byte`, at most `limit`. Reads p[0, limit) only.
+inline uint32_t RunPrefix(const uint8_t *p, uint8_t byte, uint32_t limit) {
+  const uint64_t pattern = 0x0101010101010101ull * byte;
+  uint32_t j = 0;
+  while (j + 8 <= limit) {
+    uint64_t x = LoadWord(p + j) ^ pattern;
+    if (x != 0) return j + FirstDifferentByte(x);
+    j += 8;
+  }
+  while (j < limit && p[j] == byte) ++j;
+  return j;
+}
+
+}  // namespace quillpack
