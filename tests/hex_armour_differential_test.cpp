@@ -220,7 +220,7 @@ TEST(HexArmourDifferential, WriterMatchesReference) {
     std::FILE *stream = std::fopen(path.c_str(), "w");
     EXPECT_EQ(quillpack::WriteHexArmour(bytes.data(), static_cast<uint32_t>(size), stream), 1);
     std::fclose(stream);
-    EXPECT_EQ(ReadText(path), want) << size;
+    EXPECT_EQ(ReadTextMode(path), want) << size;
     if (want.empty()) continue;
     std::uniform_int_distribution<size_t> at(1, want.size());
     for (size_t fail : {size_t{1}, want.size(), at(rng), at(rng)}) {
@@ -231,7 +231,7 @@ TEST(HexArmourDifferential, WriterMatchesReference) {
       quillpack::FaultInjectionReset();
       std::fclose(stream);
       EXPECT_EQ(result, 0) << size << " failing at " << fail;
-      EXPECT_EQ(ReadText(path), want.substr(0, fail - 1)) << size << " failing at " << fail;
+      EXPECT_EQ(ReadTextMode(path), want.substr(0, fail - 1)) << size << " failing at " << fail;
     }
   }
 }

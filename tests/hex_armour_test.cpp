@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "armour/hex_armour.h"
 #include "platform/fault_injection.h"
@@ -28,7 +28,7 @@ std::string Written(const Bytes &bytes) {
   PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "w");
   EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 1);
   PlatformClose(f);
-  return ReadText(dir.Path("t"));
+  return ReadTextMode(dir.Path("t"));
 }
 
 TEST(WriteHexArmour, LinesOfEightyDigits) {
@@ -57,7 +57,7 @@ TEST(WriteHexArmour, StopsAtTheFailingCharacter) {
     EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 0) << nth;
     FaultInjectionReset();
     PlatformClose(f);
-    EXPECT_EQ(ReadText(dir.Path("t")), full.substr(0, nth - 1)) << nth;
+    EXPECT_EQ(ReadTextMode(dir.Path("t")), full.substr(0, nth - 1)) << nth;
   }
 }
 
@@ -151,8 +151,11 @@ TEST(ReadHexArmour, MemoryFailureIsSilentAndKeepsTheDecodedBytes) {
 }
 
 TEST(ReadHexArmour, ReadErrorIsNotTheEnd) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows does not open a folder as a stream, so it cannot fail a read";
+#endif
   TempDir dir;
-  mkdir(dir.Path("d").c_str(), 0700);
+  std::filesystem::create_directory(dir.Path("d"));
   PlatformFile *f = PlatformOpen(dir.Path("d").c_str(), "r");
   ASSERT_NE(f, nullptr);
   std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(16), ByteBufferDestroy);
