@@ -8,7 +8,7 @@
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
 #include "codec/match_finder.h"
-#include "codec/open_streams.h"
+#include "codec/operation.h"
 #include "codec/token_format.h"
 
 namespace quillpack {
@@ -50,15 +50,9 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
 }  // namespace
 
 int CompressFile(const char *input_path, const char *output_path) {
-  StreamPair streams;
-  if (!OpenStreams(input_path, "rb", output_path, "w", &streams)) return 1;
-  ByteBuffer *tokens = ByteBufferCreate(kBlockSize);
-  if (tokens == nullptr) {
-    PlatformPrintError("Error: Memory allocation failed\n");
-    PlatformClose(streams.input);
-    PlatformClose(streams.output);
-    return 1;
-  }
+  Operation op;
+  if (!OperationBegin(input_path, "rb", output_path, "w", &op)) return 1;
+  ByteBuffer *tokens = op.tokens;
 
   bool failed = false;
   // The finder is an accelerator only: without its memory the plain scan gives the same
@@ -76,7 +70,7 @@ int CompressFile(const char *input_path, const char *output_path) {
     }
   }
   while (!failed) {
-    size_t n = PlatformRead(streams.input, block, kBlockSize);
+    size_t n = PlatformRead(op.input, block, kBlockSize);
     if (n == 0) break;
     if (!CodeBlock(block, static_cast<uint32_t>(n), &window, finder, tokens)) {
       PlatformPrintError("Error: Buffer allocation failed\n");
@@ -85,21 +79,19 @@ int CompressFile(const char *input_path, const char *output_path) {
   }
   // A read error is not the end of the input: coding what arrived would store a
   // truncated file as if it were whole.
-  if (!failed && PlatformReadFailed(streams.input)) {
+  if (!failed && PlatformReadFailed(op.input)) {
     PlatformPrintError("Error: Failed to read input file '%s'\n", PlatformShowPath(input_path));
     failed = true;
   }
   MatchFinderDestroy(finder);
-  if (!failed && !WriteHexArmour(tokens->data, tokens->length, streams.output)) {
+  if (!failed && !WriteHexArmour(tokens->data, tokens->length, op.output)) {
     PlatformPrintError("Error: Failed to encode compressed data\n");
     failed = true;
   }
 
-  ByteBufferDestroy(tokens);
-  PlatformClose(streams.input);
   // Buffered text reaches the file only here; a container cut short by a full disk must
   // not be reported as written.
-  if (!PlatformClose(streams.output) && !failed) {
+  if (!OperationEnd(&op) && !failed) {
     PlatformPrintError("Error: Failed to encode compressed data\n");
     failed = true;
   }

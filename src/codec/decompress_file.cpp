@@ -11,7 +11,7 @@
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
 #include "codec/history_window.h"
-#include "codec/open_streams.h"
+#include "codec/operation.h"
 #include "codec/token_format.h"
 
 namespace quillpack {
@@ -169,35 +169,27 @@ bool HasHeader(const ByteBuffer *tokens) {
 }  // namespace
 
 int DecompressFile(const char *input_path, const char *output_path) {
-  StreamPair streams;
-  if (!OpenStreams(input_path, "r", output_path, "wb", &streams)) return 1;
-  ByteBuffer *tokens = ByteBufferCreate(kBlockSize);
-  if (tokens == nullptr) {
-    PlatformPrintError("Error: Memory allocation failed\n");
-    PlatformClose(streams.input);
-    PlatformClose(streams.output);
-    return 1;
-  }
+  Operation op;
+  if (!OperationBegin(input_path, "r", output_path, "wb", &op)) return 1;
+  ByteBuffer *tokens = op.tokens;
 
   bool failed = true;
   HistoryWindow window;
   HistoryWindowInit(&window);
   ReplayState state{sizeof kHeader, 0, 0};
-  if (!ReadHexArmour(streams.input, tokens)) {
+  if (!ReadHexArmour(op.input, tokens)) {
     PlatformPrintError("Error: Invalid Hex data\n");
   } else if (!HasHeader(tokens)) {
     PlatformPrintError("Error: Invalid compressed file format\n");
-  } else if (Replay(tokens->data, tokens->length, &window, streams.output, &state)) {
+  } else if (Replay(tokens->data, tokens->length, &window, op.output, &state)) {
     const uint8_t *end = HistoryWindowData(&window) + window.fill;
     failed = state.staged > 0 &&
-             !WriteRestored(streams.output, end - state.staged, state.staged, &state.written);
+             !WriteRestored(op.output, end - state.staged, state.staged, &state.written);
   }
 
-  ByteBufferDestroy(tokens);
-  PlatformClose(streams.input);
   // The restored bytes reach the file only here; a restore cut short by a full disk must
   // not be reported as complete.
-  if (!PlatformClose(streams.output) && !failed) {
+  if (!OperationEnd(&op) && !failed) {
     PlatformPrintError("Error: Failed to write decompressed data\n");
     failed = true;
   }
