@@ -16,7 +16,7 @@ namespace quillpack {
 
 constexpr uint32_t kLevelCount = 6;
 constexpr uint32_t kLevelLengths[kLevelCount] = {3, 4, 6, 8, 16, 32};
-constexpr uint32_t kHashBits = 14;
+constexpr uint32_t kHashBits = 13;
 constexpr uint32_t kBuckets = 1u << kHashBits;
 constexpr uint32_t kNoPosition = 0;  // absolute positions are kept above 0
 constexpr uint32_t kWindowMask = kWindowSize - 1;
