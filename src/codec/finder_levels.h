@@ -16,15 +16,29 @@ namespace quillpack {
 
 constexpr uint32_t kLevelCount = 6;
 constexpr uint32_t kLevelLengths[kLevelCount] = {3, 4, 6, 8, 16, 32};
-constexpr uint32_t kHashBits = 14;
+constexpr uint32_t kHashBits = 13;
 constexpr uint32_t kBuckets = 1u << kHashBits;
-constexpr uint32_t kNoPosition = 0;  // absolute positions are kept above 0
 constexpr uint32_t kWindowMask = kWindowSize - 1;
+static_assert(kWindowSize == 0x8000);
+
+// A bucket names window positions by their low 15 bits, with the top bit set; 0 is "none".
+// Every position named lies in [end - kWindowSize, end), so `end` recovers it (LevelPosition),
+// and rebasing positions by multiples of 65536 leaves the buckets as they are.
+constexpr uint16_t kNoEntry = 0;
+
+inline uint16_t LevelEntry(uint32_t position) {
+  return static_cast<uint16_t>(0x8000u | (position & kWindowMask));
+}
+
+// The position named by a (non-empty) entry, for a window ending at `end`.
+inline uint32_t LevelPosition(uint16_t entry, uint32_t end) {
+  return end - ((end - entry - 1) & kWindowMask) - 1;
+}
 
 struct HashLevel {
   struct Bucket {
-    uint32_t head;  // oldest position of the bucket, kNoPosition when empty
-    uint32_t tail;  // newest position of the bucket
+    uint16_t head;  // oldest position of the bucket, kNoEntry when empty
+    uint16_t tail;  // newest position of the bucket
   } bucket[kBuckets];  // head and tail side by side: one cache line per bucket touched
   uint16_t next[kWindowSize];   // by position mod kWindowSize: the next newer position of
                                 // the same bucket, as its low 16 bits
@@ -62,22 +76,21 @@ inline uint32_t LevelHash(const uint8_t *p) {
 }
 
 inline void LevelInsert(HashLevel *lv, uint32_t bucket, uint32_t position) {
-  uint32_t tail = lv->bucket[bucket].tail;
-  if (lv->bucket[bucket].head == kNoPosition) {
-    lv->bucket[bucket].head = position;
+  uint16_t tail = lv->bucket[bucket].tail;
+  if (lv->bucket[bucket].head == kNoEntry) {
+    lv->bucket[bucket].head = LevelEntry(position);
   } else {
     lv->next[tail & kWindowMask] = static_cast<uint16_t>(position);
   }
-  lv->bucket[bucket].tail = position;
+  lv->bucket[bucket].tail = LevelEntry(position);
 }
 
 // Removes `position`, which must be the oldest of `bucket`.
 inline void LevelRemoveOldest(HashLevel *lv, uint32_t bucket, uint32_t position) {
-  if (lv->bucket[bucket].tail == position) {
-    lv->bucket[bucket].head = kNoPosition;
+  if (lv->bucket[bucket].tail == LevelEntry(position)) {
+    lv->bucket[bucket].head = kNoEntry;
   } else {
-    uint16_t low = lv->next[position & kWindowMask];
-    lv->bucket[bucket].head = position + static_cast<uint16_t>(low - static_cast<uint16_t>(position));
+    lv->bucket[bucket].head = LevelEntry(lv->next[position & kWindowMask]);
   }
 }
 

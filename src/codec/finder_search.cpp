@@ -38,10 +38,10 @@ inline Best WalkLevel(const MatchFinder *f, const uint8_t *look, uint32_t max_le
   Best best{0, 0};
   const HashLevel *lv = &f->level[L];
   uint32_t bucket = LevelHash<kLevelLengths[L]>(look);
-  uint32_t s = lv->bucket[bucket].head;
-  if (s == kNoPosition) return best;
-  uint32_t tail = lv->bucket[bucket].tail;
+  if (lv->bucket[bucket].head == kNoEntry) return best;
   const uint32_t end = f->end;
+  uint32_t s = LevelPosition(lv->bucket[bucket].head, end);
+  uint32_t tail = LevelPosition(lv->bucket[bucket].tail, end);
   for (;;) {
     uint32_t d = end - s;
     uint32_t limit = d < max_length ? d : max_length;

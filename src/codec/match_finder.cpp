@@ -56,13 +56,6 @@ inline void AppendOne(MatchFinder *f, uint8_t byte, std::integer_sequence<uint32
 
 void Rebase(MatchFinder *f) {
   uint32_t delta = (f->oldest & ~0xFFFFu) - kFirstPosition;
-  for (auto &lv : f->level) {
-    for (uint32_t b = 0; b < kBuckets; ++b) {
-      if (lv.bucket[b].head == kNoPosition) continue;
-      lv.bucket[b].head -= delta;
-      lv.bucket[b].tail -= delta;
-    }
-  }
   RunListsRebase(&f->runs, delta);
   f->end -= delta;
   f->oldest -= delta;
@@ -79,7 +72,7 @@ MatchFinder *MatchFinderCreateAt(uint32_t first_position) {
   f->last = 0;
   std::memset(f->levels_of, 0, sizeof f->levels_of);
   for (auto &lv : f->level) std::memset(lv.bucket, 0, sizeof lv.bucket);
-  static_assert(kNoPosition == 0);
+  static_assert(kNoEntry == 0);
   RunListsInit(&f->runs);
   return f;
 }
