@@ -1,8 +1,6 @@
 // File streams on top of stdio, with the fault-injection hooks of the test build.
 #include "platform/platform.h"
 
-#include <sys/stat.h>
-
 #if defined(_WIN32)
 #include <io.h>
 #else
@@ -21,8 +19,8 @@ PlatformFile *PlatformOpen(const char *path, const char *mode) {
 
 size_t PlatformRead(PlatformFile *file, void *dst, size_t count) {
   if (FaultFires(kFaultRead, 1)) {
-    // Reading nothing and then asking for a byte past a failed descriptor is the only
-    // portable way to set the stream's error flag; mark it explicitly instead.
+    // stdio offers no portable way to set a stream's error flag, so the failure is
+    // recorded beside the stream, where PlatformReadFailed looks too.
     FaultMarkReadFailed(file);
     return 0;
   }
@@ -35,8 +33,7 @@ bool PlatformReadFailed(PlatformFile *file) {
 
 size_t PlatformWrite(PlatformFile *file, const void *src, size_t count) {
   size_t allowed = FaultAllowedBytes(kFaultWrite, count);
-  size_t written = allowed == 0 ? 0 : std::fwrite(src, 1, allowed, file);
-  return written;
+  return allowed == 0 ? 0 : std::fwrite(src, 1, allowed, file);
 }
 
 bool PlatformTruncate(PlatformFile *file, uint64_t length) {
