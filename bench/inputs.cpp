@@ -59,6 +59,56 @@ void Periodic(const char *pattern, size_t size, Bytes *out) {
   for (size_t i = 0; i < size; ++i) out->push_back(static_cast<uint8_t>(pattern[i % n]));
 }
 
+// `pattern` repeated 20 to 85 times, then one random byte, over and over: stretches whose
+// every position matches far back, each broken where no match continues.
+void BrokenPeriodic(const char *pattern, size_t size, Bytes *out) {
+  Rng rng{static_cast<uint64_t>(std::strlen(pattern))};
+  size_t n = std::strlen(pattern);
+  while (out->size() < size) {
+    uint32_t repeats = 20 + Below(&rng, 66);
+    for (size_t i = 0; i < repeats * n && out->size() < size; ++i)
+      out->push_back(static_cast<uint8_t>(pattern[i % n]));
+    if (out->size() < size) out->push_back(static_cast<uint8_t>(Next(&rng)));
+  }
+}
+
+// Stretches of 16 to 1000 bytes, each a random pattern of 1 to 16 bytes repeated, joined
+// without a break.
+void MixedPeriods(size_t size, Bytes *out) {
+  Rng rng{1616};
+  uint8_t pattern[16];
+  while (out->size() < size) {
+    uint32_t period = 1 + Below(&rng, 16);
+    for (uint32_t i = 0; i < period; ++i) pattern[i] = static_cast<uint8_t>(Next(&rng));
+    uint32_t length = 16 + Below(&rng, 985);
+    for (uint32_t i = 0; i < length && out->size() < size; ++i) out->push_back(pattern[i % period]);
+  }
+}
+
+// Random bytes, each followed by a run of 1 to 8 zero bytes.
+void ZeroRuns(size_t size, Bytes *out) {
+  Rng rng{808};
+  while (out->size() < size) {
+    out->push_back(static_cast<uint8_t>(Next(&rng)));
+    uint32_t run = 1 + Below(&rng, 8);
+    for (uint32_t i = 0; i < run && out->size() < size; ++i) out->push_back(0);
+  }
+}
+
+// Eight random 4096-byte blocks, then blocks drawn from those eight at random, unchanged.
+void ExactBlocks(size_t size, Bytes *out) {
+  constexpr size_t kBlock = 4096;
+  constexpr uint32_t kKinds = 8;
+  Rng rng{4096};
+  Bytes kinds(kKinds * kBlock);
+  for (uint8_t &b : kinds) b = static_cast<uint8_t>(Next(&rng));
+  for (size_t i = 0; i < kinds.size() && out->size() < size; ++i) out->push_back(kinds[i]);
+  while (out->size() < size) {
+    const uint8_t *block = kinds.data() + Below(&rng, kKinds) * kBlock;
+    for (size_t i = 0; i < kBlock && out->size() < size; ++i) out->push_back(block[i]);
+  }
+}
+
 // 4096-byte blocks, each the previous one with one byte changed at a random place.
 void RepeatedBlocks(size_t size, Bytes *out) {
   constexpr size_t kBlock = 4096;
@@ -142,8 +192,10 @@ void EnglishLike(size_t size, Bytes *out) {
 
 const std::vector<std::string> &ShapeNames() {
   static const std::vector<std::string> names = {
-      "random",   "alphabet-2", "alphabet-4",   "long-runs",  "runs-1-300",  "period-2",
-      "period-3", "period-7",   "repeat-block", "short-runs", "english-like"};
+      "random",      "alphabet-2",    "alphabet-4",   "zero-runs",   "period-2",
+      "period-3",    "period-7",      "mixed-1-16",   "exact-blocks", "near-blocks",
+      "all-equal",   "pure-period-3", "long-runs",    "runs-1-300",  "short-runs",
+      "english-like"};
   return names;
 }
 
@@ -160,14 +212,24 @@ bool MakeShape(const std::string &name, size_t size, Bytes *out) {
     LongRuns(size, out);
   } else if (name == "runs-1-300") {
     EveryRunLength(size, out);
+  } else if (name == "zero-runs") {
+    ZeroRuns(size, out);
   } else if (name == "period-2") {
-    Periodic("ab", size, out);
+    BrokenPeriodic("xy", size, out);
   } else if (name == "period-3") {
-    Periodic("abc", size, out);
+    BrokenPeriodic("xyz", size, out);
   } else if (name == "period-7") {
-    Periodic("abcdefg", size, out);
-  } else if (name == "repeat-block") {
+    BrokenPeriodic("abcdefg", size, out);
+  } else if (name == "mixed-1-16") {
+    MixedPeriods(size, out);
+  } else if (name == "exact-blocks") {
+    ExactBlocks(size, out);
+  } else if (name == "near-blocks") {
     RepeatedBlocks(size, out);
+  } else if (name == "all-equal") {
+    out->assign(size, 'a');
+  } else if (name == "pure-period-3") {
+    Periodic("abc", size, out);
   } else if (name == "short-runs") {
     ShortRuns(size, out);
   } else if (name == "english-like") {

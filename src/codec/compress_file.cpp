@@ -7,7 +7,7 @@
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
-#include "codec/match_finder.h"
+#include "codec/finder/match_finder.h"
 #include "codec/operation.h"
 #include "codec/token_format.h"
 
@@ -55,9 +55,10 @@ int CompressFile(const char *input_path, const char *output_path) {
   ByteBuffer *tokens = op.tokens;
 
   bool failed = false;
-  // The finder is an accelerator only: without its memory the plain scan gives the same
-  // tokens, so a failed creation is not a failure of the call.
-  MatchFinder *finder = MatchFinderCreate();
+  // The finder is an accelerator only: the small finder, and without even its memory the
+  // plain scan, give the same tokens, so a failed creation is not a failure of the call.
+  MatchFinder *finder = MatchFinderCreate(kFinderFull);
+  if (finder == nullptr) finder = MatchFinderCreate(kFinderSmall);
   HistoryWindow window;
   HistoryWindowInit(&window);
   uint8_t block[kBlockSize];

@@ -1,5 +1,5 @@
 // Run lists of the match finder: set-up and rebasing.
-#include "codec/finder_runs.h"
+#include "codec/finder/finder_runs.h"
 
 namespace quillpack {
 

@@ -1,0 +1,225 @@
+// MatchFinder: its creation in one heap block, and taking bytes into the window.
+#include <cstring>
+#include <utility>
+
+#include "codec/finder/finder_state.h"
+#include "codec/finder/match_finder.h"
+#include "platform/platform.h"
+
+namespace quillpack {
+namespace {
+
+struct LevelShape {
+  uint32_t length;
+  uint32_t hash_bits;
+};
+
+struct FinderShape {
+  uint32_t level_count;
+  LevelShape levels[kMaxLevels];
+  uint32_t room;  // bytes of the copy past the window
+  bool runs;      // keeps run lists, and files runs in the extra buckets
+};
+
+// The full finder: enough levels that a bucket rarely holds many positions reaching one
+// level but not the next; 16-bit buckets where positions are densest.
+constexpr std::integer_sequence<uint32_t, 3, 4, 6, 8, 12, 16, 32> kFullSequence;
+constexpr uint32_t kFullLevelCount = kFullSequence.size();
+constexpr uint32_t kFullLevels[] = {3, 4, 6, 8, 12, 16, 32};
+constexpr FinderShape kFullShape = {
+    kFullLevelCount,
+    {{3, 16}, {4, 14}, {6, 14}, {8, 14}, {12, 14}, {16, 14}, {32, 14}},
+    kWindowSize,
+    true};
+// The small finder: one level, and a copy that slides every 8 KB.
+constexpr std::integer_sequence<uint32_t, 3> kSmallSequence;
+constexpr FinderShape kSmallShape = {1, {{3, 12}}, 8192, false};
+
+constexpr size_t AlignUp(size_t n) { return (n + 15) & ~size_t{15}; }
+
+size_t BlockSize(const FinderShape &shape) {
+  size_t size = AlignUp(sizeof(MatchFinder));
+  for (uint32_t i = 0; i < shape.level_count; ++i) {
+    size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + 1) * sizeof(uint16_t));
+    size += AlignUp(kWindowSize * sizeof(uint16_t));
+    size += AlignUp(kWindowSize);
+  }
+  if (shape.runs) size += AlignUp(sizeof(RunLists));
+  return size + AlignUp(kWindowSize + shape.room);
+}
+
+// Files position s, whose k bytes start at `bytes`, in level k: two stores. With
+// `run_length` >= k those bytes are one byte repeated, and s goes to the extra bucket
+// instead (in a finder with run lists; the small finder passes 0).
+template <uint32_t k>
+inline void FileOne(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
+  uint32_t bucket = ChainHash<k>(bytes, lv->hash_bits);
+  bucket = run_length >= k ? 1u << lv->hash_bits : bucket;
+  uint32_t distance = static_cast<uint16_t>(s - lv->head[bucket]);
+  // 0 when the older position is out of reach; without a branch, which random data would
+  // mispredict half the time.
+  uint32_t in_reach = (distance >> 15) - 1;
+  lv->link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
+  lv->head[bucket] = static_cast<uint16_t>(s);
+}
+
+// Files position s in level `lv` (of any length): the first bytes' slow path.
+void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
+  switch (lv->length) {
+    case 3: return FileOne<3>(lv, bytes, s, run_length);
+    case 4: return FileOne<4>(lv, bytes, s, run_length);
+    case 6: return FileOne<6>(lv, bytes, s, run_length);
+    case 8: return FileOne<8>(lv, bytes, s, run_length);
+    case 12: return FileOne<12>(lv, bytes, s, run_length);
+    case 16: return FileOne<16>(lv, bytes, s, run_length);
+    default: return FileOne<32>(lv, bytes, s, run_length);
+  }
+}
+
+// The byte at f->end arrives (already in the copy): the oldest byte leaves a full window,
+// and the run lists follow. Returns the length of the run of equal bytes it ends, as far as
+// filing cares (0 for the small finder, which keeps runs in its levels).
+inline uint32_t Arrive(MatchFinder *f) {
+  if (f->end - f->oldest == kWindowSize) {
+    if (f->runs != nullptr) RunListsLeave(f->runs, f->oldest);
+    ++f->oldest;
+  }
+  if (f->runs == nullptr) return 0;
+  uint8_t byte = FinderBytes(f, f->end)[0];
+  f->run_length = (f->run_length > 0 && byte == f->last) ? f->run_length + 1 : 1;
+  f->last = byte;
+  if (f->run_length == 3) {
+    RunListsOpen(f->runs, byte, f->end + 1);
+  } else if (f->run_length > 3) {
+    RunListsExtend(f->runs);
+  }
+  return f->run_length;
+}
+
+// Takes in the bytes up to `to_end`, once every level is filing (32 bytes seen): for each
+// byte, the position it completes in each level, all levels at once. One pass per byte
+// rather than one per level keeps a one-byte append (a literal) cheap.
+template <uint32_t... K>
+void ArriveSteady(MatchFinder *f, uint32_t to_end, std::integer_sequence<uint32_t, K...>) {
+  while (f->end < to_end) {
+    uint32_t run_length = Arrive(f);
+    uint32_t e = ++f->end;
+    ChainLevel *lv = f->level;
+    (FileOne<K>(lv++, FinderBytes(f, e - K), e - K, run_length), ...);
+  }
+}
+
+// Takes in the bytes up to `to_end` (already in the copy).
+void ArriveBytes(MatchFinder *f, uint32_t to_end) {
+  // The first bytes: each level starts filing once its first position is complete.
+  while (f->end < to_end && f->end - f->first < kFullLevels[kFullLevelCount - 1]) {
+    uint32_t run_length = Arrive(f);
+    uint32_t e = ++f->end;
+    for (uint32_t i = 0; i < f->level_count; ++i) {
+      ChainLevel *lv = &f->level[i];
+      if (e - f->first >= lv->length)
+        FileAny(lv, FinderBytes(f, e - lv->length), e - lv->length, run_length);
+    }
+  }
+  if (f->level_count == kFullLevelCount) {
+    ArriveSteady(f, to_end, kFullSequence);
+  } else {
+    ArriveSteady(f, to_end, kSmallSequence);
+  }
+}
+
+// Sets every head that names a position older than the window (as seen from `end`, a sweep
+// point) to the position kWindowSize behind `end`, which stays older than the window, and
+// within 65536 of the newest position, until the next sweep.
+void SweepHeads(MatchFinder *f) {
+  const uint16_t stale = static_cast<uint16_t>(f->end - kWindowSize);
+  const uint16_t newest = static_cast<uint16_t>(f->end - 1);
+  for (uint32_t i = 0; i < f->level_count; ++i) {
+    uint16_t *head = f->level[i].head;
+    uint32_t buckets = (1u << f->level[i].hash_bits) + 1;
+    for (uint32_t b = 0; b < buckets; ++b) {
+      uint16_t age = static_cast<uint16_t>(newest - head[b]);
+      head[b] = age >= kWindowSize ? stale : head[b];
+    }
+  }
+  f->sweep = f->end + kSweepInterval;
+}
+
+// Moves every position down by a multiple of 65536, so that the heads' low 16 bits and the
+// links (by position mod kWindowSize) stay as they are.
+void Rebase(MatchFinder *f) {
+  uint32_t delta = (f->oldest - kFirstPosition) & ~0xFFFFu;
+  f->end -= delta;
+  f->oldest -= delta;
+  f->base -= delta;
+  f->sweep -= delta;
+  if (f->runs != nullptr) RunListsRebase(f->runs, delta);
+  // Only how far `first` lies behind `end` matters, and only for the first few bytes.
+  f->first = f->first >= delta ? f->first - delta : 0;
+}
+
+}  // namespace
+
+MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) {
+  const FinderShape &shape = size == kFinderFull ? kFullShape : kSmallShape;
+  auto *block = static_cast<uint8_t *>(PlatformAlloc(BlockSize(shape)));
+  if (block == nullptr) return nullptr;
+  auto *f = reinterpret_cast<MatchFinder *>(block);
+  uint8_t *p = block + AlignUp(sizeof(MatchFinder));
+  f->level_count = shape.level_count;
+  for (uint32_t i = 0; i < shape.level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    lv->length = shape.levels[i].length;
+    lv->hash_bits = shape.levels[i].hash_bits;
+    size_t heads = (size_t{1} << lv->hash_bits) + 1;
+    lv->head = reinterpret_cast<uint16_t *>(p);
+    // Every bucket starts out naming the position kWindowSize before the first: empty.
+    for (size_t b = 0; b < heads; ++b)
+      lv->head[b] = static_cast<uint16_t>(first_position - kWindowSize);
+    p += AlignUp(heads * sizeof(uint16_t));
+    lv->link = reinterpret_cast<uint16_t *>(p);
+    p += AlignUp(kWindowSize * sizeof(uint16_t));
+    lv->period = p;
+    p += AlignUp(kWindowSize);
+  }
+  f->runs = nullptr;
+  if (shape.runs) {
+    f->runs = reinterpret_cast<RunLists *>(p);
+    RunListsInit(f->runs);
+    p += AlignUp(sizeof(RunLists));
+  }
+  f->copy = p;
+  f->copy_size = kWindowSize + shape.room;
+  f->run_length = 0;
+  f->last = 0;
+  f->end = f->oldest = f->first = f->base = first_position;
+  f->sweep = first_position + kSweepInterval;
+  return f;
+}
+
+MatchFinder *MatchFinderCreate(MatchFinderSize size) {
+  return MatchFinderCreateAt(size, kFirstPosition);
+}
+
+void MatchFinderDestroy(MatchFinder *finder) { PlatformFree(finder); }
+
+void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
+  const uint32_t room = f->copy_size - kWindowSize;
+  while (count > 0) {
+    // Chunks end at sweep points, so no head falls 65536 behind between two sweeps.
+    uint32_t chunk = count < room ? count : room;
+    if (chunk > f->sweep - f->end) chunk = f->sweep - f->end;
+    if (f->end + chunk - f->base > f->copy_size) {
+      std::memmove(f->copy, FinderBytes(f, f->oldest), f->end - f->oldest);
+      f->base = f->oldest;
+    }
+    std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
+    ArriveBytes(f, f->end + chunk);
+    bytes += chunk;
+    count -= chunk;
+    if (f->end == f->sweep) SweepHeads(f);
+    if (f->end >= kRebaseMark) Rebase(f);
+  }
+}
+
+}  // namespace quillpack

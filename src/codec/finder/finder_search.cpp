@@ -1,0 +1,129 @@
+// MatchFinderSearch: probes up the chain levels, then one full walk of the answering bucket.
+// Why the answer equals MatchSearch's is set out in match_finder.h.
+#include "codec/finder/finder_streaks.h"
+#include "codec/finder/match_finder.h"
+
+namespace quillpack {
+namespace {
+
+// Newest first: the length of the first position of the lookahead's bucket that reaches k
+// (its k bytes are the lookahead's), or 0 when none does.
+uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
+  const uint32_t k = lv->length;
+  const uint32_t oldest = f->oldest;
+  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
+  while (t >= oldest) {
+    if (FinderBytes(f, t)[k - 1] == q.look[k - 1]) {
+      uint32_t length = MatchAt(f, q, t);
+      if (length >= k) return length;
+    }
+    uint16_t link = lv->link[t & kWindowMask];
+    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    if (link == 0) break;
+    // Every member of a streak has t's k bytes: none reaches k if t does not. Its oldest
+    // member is examined again, harmlessly, on the way to its link.
+    t -= link & kLinkDistance;
+  }
+  return 0;
+}
+
+// Newest first over the whole bucket: the longest match, the oldest of equals.
+Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q) {
+  Best best{0, 0};
+  const uint32_t k = lv->length;
+  const uint32_t oldest = f->oldest;
+  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
+  while (t >= oldest) {
+    uint16_t link = lv->link[t & kWindowMask];
+    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    if (link & kStreakLink) {
+      uint32_t bottom = t - (link & kLinkDistance);
+      WeighStreak(f, lv, &q, t, bottom, &best);
+      // The oldest member, if still in the window, goes on to its own link; weighing it
+      // again changes nothing.
+      t = bottom;
+      continue;
+    }
+    Weigh(f, q, t, &best);
+    if (link == 0) break;
+    t -= link;
+  }
+  return best;
+}
+
+// The lookahead starts with `r` >= 3 bytes equal to look[0] (fewer than max_length only when
+// look[r] differs), and no candidate is longer than `cap`. Every candidate then starts in a
+// run of look[0] of 3 or more bytes; the run lists give each run's best at once, oldest run
+// first, so the first run to reach the cap ends the search.
+//
+// For a run of c = look[0] ending at e (exclusive) before the window's end, with a its first
+// position in the window: a position s with e - s < r matches e - s bytes; one with e - s > r
+// matches r (the lookahead's run ends first); the one with e - s = r matches r and then
+// whatever follows both runs. The run touching the window's end matches min(r, end - s)
+// from any of its positions, best from a.
+Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
+  Best best{0, 0};
+  auto consider = [&best](uint32_t length, uint32_t position) {
+    if (length > best.length) best = Best{length, position};
+  };
+  const RunLists *runs = f->runs;
+  const uint32_t end = f->end;
+  for (uint16_t i = runs->head[q.look[0]]; i != kNoRun; i = runs->next[i]) {
+    uint32_t a = runs->start[i] < f->oldest ? f->oldest : runs->start[i];
+    uint32_t e = runs->end[i];
+    if (e == end) {
+      consider(r < end - a ? r : end - a, a);
+    } else if (e - a < r) {
+      consider(e - a, a);
+    } else {
+      if (e - a > r) consider(r, a);
+      uint32_t length = r;
+      if (r < q.max_length) {
+        uint32_t room = q.max_length - r < end - e ? q.max_length - r : end - e;
+        length += CommonPrefix(FinderBytes(f, e), q.look + r, room);
+      }
+      consider(length, e - r);
+    }
+    if (best.length >= cap) break;
+  }
+  return best;
+}
+
+}  // namespace
+
+Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
+  if (available < kMinMatch || f->end == f->oldest) return Match{false, 0, 0};
+  Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
+  // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
+  // up to r: positions whose bytes there are one byte repeated are kept out of them.
+  uint32_t r = f->runs != nullptr ? RunPrefix(look, look[0], q.max_length) : 0;
+  uint32_t i = 0;
+  while (i < f->level_count && f->level[i].length <= r) ++i;
+  uint32_t known = 0;  // length of a candidate found so far
+  int top = -1;        // the highest level known to hold a candidate reaching its length
+  uint32_t cap = q.max_length;
+  for (; i < f->level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    if (lv->length > q.max_length) break;
+    if (lv->length > known) {
+      uint32_t length = Probe(f, lv, q);
+      if (length < lv->length) {
+        cap = lv->length - 1;
+        break;
+      }
+      known = length;
+    }
+    top = static_cast<int>(i);
+  }
+  Best best{0, 0};
+  if (top >= 0) {
+    best = FullWalk(f, &f->level[top], q);
+  } else if (r >= kMinMatch) {
+    best = SearchRuns(f, q, r, cap);
+  }
+  if (best.length < kMinMatch) return Match{false, 0, 0};
+  return Match{true, static_cast<uint8_t>(best.length),
+               static_cast<uint16_t>(f->end - best.position)};
+}
+
+}  // namespace quillpack

@@ -1,0 +1,117 @@
+// The match finder's working memory: its chain levels, its copy of the window, and the
+// hashes that file positions into buckets. The manual is match_finder.h.
+#pragma once
+
+#include <cstdint>
+
+#include "codec/finder/finder_runs.h"
+#include "codec/finder/match_compare.h"
+#include "codec/history_window.h"
+
+namespace quillpack {
+
+constexpr uint32_t kWindowMask = kWindowSize - 1;
+static_assert(kWindowSize == 0x8000, "links are 15-bit distances");
+
+// A link is the distance from a chain entry back to the next older entry of its bucket (0:
+// none within the window), or, with kStreakLink set, the distance back to the oldest member
+// of the streak this entry heads.
+constexpr uint16_t kStreakLink = 0x8000;
+constexpr uint16_t kLinkDistance = 0x7FFF;
+
+// Positions are 32-bit counts from an origin. They are rebased (moved down by a multiple of
+// 65536, which keeps every head and link as it is) once the newest passes kRebaseMark, so
+// that inputs of any size work.
+constexpr uint32_t kFirstPosition = 0x10000;
+constexpr uint32_t kRebaseMark = 0xC0000000u;
+
+// Heads hold positions by their low 16 bits. Every kSweepInterval positions, heads older than
+// the window are set to a position just older than it, so every head always names a position
+// less than 65536 behind the newest, and its low bits name it unambiguously.
+constexpr uint32_t kSweepInterval = kWindowSize;
+
+constexpr uint32_t kMaxLevels = 7;
+
+// One chain level: every window position s whose `length` bytes are all in the window is in
+// the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
+// those bytes are one byte repeated; such positions go to an extra bucket, head[1 << bits],
+// which no lookahead hashes to.
+struct ChainLevel {
+  uint32_t length;      // bytes hashed
+  uint32_t hash_bits;   // log2 of the bucket count
+  uint16_t *head;       // by bucket: the newest position filed there, its low 16 bits
+  uint16_t *link;       // by position mod kWindowSize: see kStreakLink
+  uint8_t *period;      // by position mod kWindowSize: a streak head's period
+};
+
+struct MatchFinder {
+  uint32_t end;     // position just past the newest window byte
+  uint32_t oldest;  // position of the oldest window byte
+  uint32_t first;   // position of the first byte ever appended (before any rebase)
+  uint32_t base;    // position of copy[0]
+  uint32_t sweep;   // position at which the heads are next swept
+  uint32_t copy_size;
+  uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet)
+  uint8_t last;         // the byte at end - 1
+  uint32_t level_count;
+  ChainLevel level[kMaxLevels];
+  RunLists *runs;  // null in the small finder, whose levels keep runs as streaks
+  uint8_t *copy;   // the window's bytes, and room for the bytes still to come
+};
+
+inline const uint8_t *FinderBytes(const MatchFinder *f, uint32_t position) {
+  return f->copy + (position - f->base);
+}
+
+// The position a head names: the newest position at or before `before` - 1 with its low
+// 16 bits. Older than `oldest` when the bucket holds nothing in the window.
+inline uint32_t HeadPosition(uint16_t head, uint32_t before) {
+  return before - 1 - static_cast<uint16_t>(before - 1 - head);
+}
+
+inline uint64_t MixWord(uint64_t v) { return v * 0x9E3779B97F4A7C15ull; }
+
+// The bucket of the `k` bytes at p among 2^bits. Reads exactly p[0, k). Equal bytes always
+// give equal buckets; that is all the search relies on.
+template <uint32_t k>
+inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
+  if constexpr (k == 3) {
+    uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+    return (v * 0x9E3779B1u) >> (32 - bits);
+  } else if constexpr (k == 4) {
+    return (LoadHalf(p) * 0x9E3779B1u) >> (32 - bits);
+  } else if constexpr (k == 6) {
+    // Assembled in registers: a 6-byte copy into a word would stall on its read back.
+    uint64_t v = LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 |
+                 static_cast<uint64_t>(p[5]) << 40;
+    return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
+  } else if constexpr (k == 8) {
+    return static_cast<uint32_t>(MixWord(LoadWord(p)) >> (64 - bits));
+  } else if constexpr (k == 12) {
+    uint64_t v = LoadWord(p) ^ (static_cast<uint64_t>(LoadHalf(p + 8)) * 0xC2B2AE3D27D4EB4Full);
+    return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
+  } else if constexpr (k == 16) {
+    uint64_t v = LoadWord(p) ^ (LoadWord(p + 8) * 0xC2B2AE3D27D4EB4Full);
+    return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
+  } else {
+    static_assert(k == 32, "no hash for this length");
+    uint64_t a = LoadWord(p) ^ (LoadWord(p + 8) * 0xC2B2AE3D27D4EB4Full);
+    uint64_t b = LoadWord(p + 16) ^ (LoadWord(p + 24) * 0x165667B19E3779F9ull);
+    return static_cast<uint32_t>(MixWord(a ^ (b * 0x27D4EB2F165667C5ull)) >> (64 - bits));
+  }
+}
+
+// The bucket of level `lv` that the bytes at p belong to.
+inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
+  switch (lv->length) {
+    case 3: return ChainHash<3>(p, lv->hash_bits);
+    case 4: return ChainHash<4>(p, lv->hash_bits);
+    case 6: return ChainHash<6>(p, lv->hash_bits);
+    case 8: return ChainHash<8>(p, lv->hash_bits);
+    case 12: return ChainHash<12>(p, lv->hash_bits);
+    case 16: return ChainHash<16>(p, lv->hash_bits);
+    default: return ChainHash<32>(p, lv->hash_bits);
+  }
+}
+
+}  // namespace quillpack
