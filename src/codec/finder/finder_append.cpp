@@ -21,19 +21,26 @@ struct FinderShape {
   bool runs;      // keeps run lists, and files runs in the extra buckets
 };
 
+// A finder's shape as types, so that the path that takes bytes in is compiled for it.
+template <uint32_t kLength, uint32_t kBits>
+struct Level {
+  static constexpr uint32_t length = kLength;
+  static constexpr uint32_t bits = kBits;
+};
+
+template <bool kRuns, uint32_t kRoom, class... L>
+struct Shape {
+  static constexpr FinderShape table = {sizeof...(L), {{L::length, L::bits}...}, kRoom, kRuns};
+};
+
 // The full finder: enough levels that a bucket rarely holds many positions reaching one
 // level but not the next; 16-bit buckets where positions are densest.
-constexpr std::integer_sequence<uint32_t, 3, 4, 6, 8, 12, 16, 32> kFullSequence;
-constexpr uint32_t kFullLevelCount = kFullSequence.size();
-constexpr uint32_t kFullLevels[] = {3, 4, 6, 8, 12, 16, 32};
-constexpr FinderShape kFullShape = {
-    kFullLevelCount,
-    {{3, 16}, {4, 14}, {6, 14}, {8, 14}, {12, 14}, {16, 14}, {32, 14}},
-    kWindowSize,
-    true};
+using FullShape = Shape<true, kWindowSize, Level<3, 16>, Level<4, 14>, Level<6, 14>, Level<16, 14>>;
 // The small finder: one level, and a copy that slides every 8 KB.
-constexpr std::integer_sequence<uint32_t, 3> kSmallSequence;
-constexpr FinderShape kSmallShape = {1, {{3, 12}}, 8192, false};
+using SmallShape = Shape<false, 8192, Level<3, 12>>;
+
+// Every level files positions once this many bytes have been seen.
+constexpr uint32_t kLongestLevel = 16;
 
 constexpr size_t AlignUp(size_t n) { return (n + 15) & ~size_t{15}; }
 
@@ -69,10 +76,7 @@ void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_leng
     case 3: return FileOne<3>(lv, bytes, s, run_length);
     case 4: return FileOne<4>(lv, bytes, s, run_length);
     case 6: return FileOne<6>(lv, bytes, s, run_length);
-    case 8: return FileOne<8>(lv, bytes, s, run_length);
-    case 12: return FileOne<12>(lv, bytes, s, run_length);
-    case 16: return FileOne<16>(lv, bytes, s, run_length);
-    default: return FileOne<32>(lv, bytes, s, run_length);
+    default: return FileOne<16>(lv, bytes, s, run_length);
   }
 }
 
@@ -96,23 +100,66 @@ inline uint32_t Arrive(MatchFinder *f) {
   return f->run_length;
 }
 
+// FileOne with the level's length and hash bits known at compile time.
+template <class L, bool kRuns>
+inline void FileFast(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t s,
+                     uint32_t run_length) {
+  uint32_t bucket = ChainHash<L::length>(bytes, L::bits);
+  if constexpr (kRuns) bucket = run_length >= L::length ? 1u << L::bits : bucket;
+  uint32_t distance = static_cast<uint16_t>(s - head[bucket]);
+  uint32_t in_reach = (distance >> 15) - 1;
+  link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
+  head[bucket] = static_cast<uint16_t>(s);
+}
+
 // Takes in the bytes up to `to_end`, once every level is filing (32 bytes seen): for each
 // byte, the position it completes in each level, all levels at once. One pass per byte
 // rather than one per level keeps a one-byte append (a literal) cheap.
-template <uint32_t... K>
-void ArriveSteady(MatchFinder *f, uint32_t to_end, std::integer_sequence<uint32_t, K...>) {
-  while (f->end < to_end) {
-    uint32_t run_length = Arrive(f);
-    uint32_t e = ++f->end;
-    ChainLevel *lv = f->level;
-    (FileOne<K>(lv++, FinderBytes(f, e - K), e - K, run_length), ...);
+template <bool kRuns, uint32_t kRoom, class... L>
+void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>) {
+  constexpr uint32_t kCount = sizeof...(L);
+  uint16_t *heads[kCount];
+  uint16_t *links[kCount];
+  for (uint32_t i = 0; i < kCount; ++i) {
+    heads[i] = f->level[i].head;
+    links[i] = f->level[i].link;
   }
+  const uint8_t *copy = f->copy - f->base;  // indexed by position
+  uint32_t end = f->end;
+  uint32_t oldest = f->oldest;
+  uint32_t run_length = f->run_length;
+  uint8_t last = f->last;
+  while (end < to_end) {
+    if (end - oldest == kWindowSize) {
+      if constexpr (kRuns) RunListsLeave(f->runs, oldest);
+      ++oldest;
+    }
+    if constexpr (kRuns) {
+      uint8_t byte = copy[end];
+      run_length = (run_length > 0 && byte == last) ? run_length + 1 : 1;
+      last = byte;
+      if (run_length == 3) {
+        RunListsOpen(f->runs, byte, end + 1);
+      } else if (run_length > 3) {
+        RunListsExtend(f->runs);
+      }
+    }
+    const uint32_t e = ++end;
+    uint32_t i = 0;
+    ((FileFast<L, kRuns>(heads[i], links[i], copy + (e - L::length), e - L::length, run_length),
+      ++i),
+     ...);
+  }
+  f->end = end;
+  f->oldest = oldest;
+  f->run_length = run_length;
+  f->last = last;
 }
 
 // Takes in the bytes up to `to_end` (already in the copy).
 void ArriveBytes(MatchFinder *f, uint32_t to_end) {
   // The first bytes: each level starts filing once its first position is complete.
-  while (f->end < to_end && f->end - f->first < kFullLevels[kFullLevelCount - 1]) {
+  while (f->end < to_end && f->end - f->first < kLongestLevel) {
     uint32_t run_length = Arrive(f);
     uint32_t e = ++f->end;
     for (uint32_t i = 0; i < f->level_count; ++i) {
@@ -121,10 +168,10 @@ void ArriveBytes(MatchFinder *f, uint32_t to_end) {
         FileAny(lv, FinderBytes(f, e - lv->length), e - lv->length, run_length);
     }
   }
-  if (f->level_count == kFullLevelCount) {
-    ArriveSteady(f, to_end, kFullSequence);
+  if (f->runs != nullptr) {
+    ArriveSteady(f, to_end, FullShape{});
   } else {
-    ArriveSteady(f, to_end, kSmallSequence);
+    ArriveSteady(f, to_end, SmallShape{});
   }
 }
 
@@ -161,7 +208,7 @@ void Rebase(MatchFinder *f) {
 }  // namespace
 
 MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) {
-  const FinderShape &shape = size == kFinderFull ? kFullShape : kSmallShape;
+  const FinderShape &shape = size == kFinderFull ? FullShape::table : SmallShape::table;
   auto *block = static_cast<uint8_t *>(PlatformAlloc(BlockSize(shape)));
   if (block == nullptr) return nullptr;
   auto *f = reinterpret_cast<MatchFinder *>(block);

@@ -121,6 +121,13 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   } else if (r >= kMinMatch) {
     best = SearchRuns(f, q, r, cap);
   }
+  // The compressor's next search most likely starts just after this answer: its first bucket
+  // is fetched while the window takes this token's bytes in.
+  uint32_t step = best.length >= kMinMatch ? best.length : 1;
+  if (available >= step + kMinMatch) {
+    const ChainLevel *first = &f->level[0];
+    QUILLPACK_PREFETCH(&first->head[LevelBucket(first, look + step)]);
+  }
   if (best.length < kMinMatch) return Match{false, 0, 0};
   return Match{true, static_cast<uint8_t>(best.length),
                static_cast<uint16_t>(f->end - best.position)};

@@ -8,6 +8,12 @@
 #include "codec/finder/match_compare.h"
 #include "codec/history_window.h"
 
+#if defined(__GNUC__) || defined(__clang__)
+#define QUILLPACK_PREFETCH(address) __builtin_prefetch(address)
+#else
+#define QUILLPACK_PREFETCH(address) ((void)(address))
+#endif
+
 namespace quillpack {
 
 constexpr uint32_t kWindowMask = kWindowSize - 1;
@@ -30,7 +36,7 @@ constexpr uint32_t kRebaseMark = 0xC0000000u;
 // less than 65536 behind the newest, and its low bits name it unambiguously.
 constexpr uint32_t kSweepInterval = kWindowSize;
 
-constexpr uint32_t kMaxLevels = 7;
+constexpr uint32_t kMaxLevels = 4;
 
 // One chain level: every window position s whose `length` bytes are all in the window is in
 // the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
@@ -85,19 +91,10 @@ inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
     uint64_t v = LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 |
                  static_cast<uint64_t>(p[5]) << 40;
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
-  } else if constexpr (k == 8) {
-    return static_cast<uint32_t>(MixWord(LoadWord(p)) >> (64 - bits));
-  } else if constexpr (k == 12) {
-    uint64_t v = LoadWord(p) ^ (static_cast<uint64_t>(LoadHalf(p + 8)) * 0xC2B2AE3D27D4EB4Full);
-    return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
-  } else if constexpr (k == 16) {
+  } else {
+    static_assert(k == 16, "no hash for this length");
     uint64_t v = LoadWord(p) ^ (LoadWord(p + 8) * 0xC2B2AE3D27D4EB4Full);
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
-  } else {
-    static_assert(k == 32, "no hash for this length");
-    uint64_t a = LoadWord(p) ^ (LoadWord(p + 8) * 0xC2B2AE3D27D4EB4Full);
-    uint64_t b = LoadWord(p + 16) ^ (LoadWord(p + 24) * 0x165667B19E3779F9ull);
-    return static_cast<uint32_t>(MixWord(a ^ (b * 0x27D4EB2F165667C5ull)) >> (64 - bits));
   }
 }
 
@@ -107,10 +104,7 @@ inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
     case 3: return ChainHash<3>(p, lv->hash_bits);
     case 4: return ChainHash<4>(p, lv->hash_bits);
     case 6: return ChainHash<6>(p, lv->hash_bits);
-    case 8: return ChainHash<8>(p, lv->hash_bits);
-    case 12: return ChainHash<12>(p, lv->hash_bits);
-    case 16: return ChainHash<16>(p, lv->hash_bits);
-    default: return ChainHash<32>(p, lv->hash_bits);
+    default: return ChainHash<16>(p, lv->hash_bits);
   }
 }
 
