@@ -235,5 +235,35 @@ TEST(CompressFile, MemoryFailuresLeaveAnEmptyOutput) {
   }
 }
 
+// The match finder only speeds the search up: without memory for it the compressor falls
+// back to the small finder, and without that to the plain scan, and writes the same container.
+TEST(CompressFile, WithoutTheFindersMemoryTheContainerIsTheSame) {
+  TempDir dir;
+  Bytes input = RandomBytes(3000, 6, 4);
+  for (int copy = 0; copy < 3; ++copy) input.insert(input.end(), input.begin(), input.begin() + 2500);
+  input.insert(input.end(), 700, 'r');
+  WriteFile(dir.Path("in"), input);
+  quillpack::FaultInjectionReset();
+  ASSERT_EQ(Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("want").c_str()); })
+                .result,
+            0);
+  const uint64_t clean_allocations = quillpack::FaultInjectionEvents(quillpack::kFaultAlloc);
+  const Bytes want = ReadFile(dir.Path("want"));
+  // Allocations 1 and 2 create the token buffer; 3 is the full finder, 4 the small one.
+  for (uint64_t lost : {1, 2}) {
+    quillpack::FaultInjectionReset();
+    quillpack::FaultInjectionArm(quillpack::kFaultAlloc, 3, lost);
+    Outcome o = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    EXPECT_TRUE(quillpack::FaultInjectionFired()) << lost;
+    // The one extra allocation is the small finder, tried once the full one is lost.
+    EXPECT_EQ(quillpack::FaultInjectionEvents(quillpack::kFaultAlloc), clean_allocations + 1);
+    EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0) << lost;
+    quillpack::FaultInjectionReset();
+    EXPECT_EQ(o.result, 0) << lost << ": " << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_TRUE(ReadFile(dir.Path("out")) == want) << lost << " finder allocations lost";
+  }
+}
+
 }  // namespace
 }  // namespace quillpack_test

@@ -7,7 +7,8 @@ namespace quillpack {
 namespace {
 
 struct FaultState {
-  uint64_t armed[kFaultKindCount];   // 0 = disarmed; else the event number that fails
+  uint64_t armed[kFaultKindCount];   // 0 = disarmed; else the first event number that fails
+  uint64_t armed_last[kFaultKindCount];  // the last one
   uint64_t events[kFaultKindCount];  // events seen since the last reset
   bool fired;
   int64_t live_blocks;
@@ -18,8 +19,9 @@ thread_local FaultState state;
 
 }  // namespace
 
-void FaultInjectionArm(FaultKind kind, uint64_t nth) {
+void FaultInjectionArm(FaultKind kind, uint64_t nth, uint64_t count) {
   state.armed[kind] = nth == 0 ? 0 : state.events[kind] + nth;
+  state.armed_last[kind] = state.armed[kind] + (count > 0 ? count - 1 : 0);
 }
 
 void FaultInjectionReset() { state = FaultState{}; }
@@ -34,7 +36,7 @@ bool FaultFires(FaultKind kind, uint64_t events) {
   uint64_t first = state.events[kind] + 1;
   state.events[kind] += events;
   uint64_t armed = state.armed[kind];
-  if (armed != 0 && armed >= first && armed <= state.events[kind]) {
+  if (armed != 0 && armed <= state.events[kind] && state.armed_last[kind] >= first) {
     state.fired = true;
     return true;
   }
@@ -44,6 +46,10 @@ bool FaultFires(FaultKind kind, uint64_t events) {
 size_t FaultAllowedBytes(FaultKind kind, size_t count) {
   uint64_t first = state.events[kind] + 1;
   if (!FaultFires(kind, count)) return count;
+  if (state.armed[kind] <= first) {  // a later event of the failing range
+    state.events[kind] = first - 1;
+    return 0;
+  }
   state.events[kind] = state.armed[kind];  // the stream stops at the failing byte
   return static_cast<size_t>(state.armed[kind] - first);
 }

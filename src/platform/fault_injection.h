@@ -14,9 +14,10 @@ enum FaultKind {
 };
 
 // Arms the calling thread so that its `nth` event of `kind` from now on fails (1 = the
-// next one). For kFaultWrite an event is one byte, so a write delivers the bytes before
-// the chosen one. 0 disarms. Each kind has its own countdown.
-void FaultInjectionArm(FaultKind kind, uint64_t nth);
+// next one), and the `count` - 1 events after it too. For kFaultWrite an event is one byte,
+// so a write delivers the bytes before the chosen one. 0 disarms. Each kind has its own
+// countdown.
+void FaultInjectionArm(FaultKind kind, uint64_t nth, uint64_t count = 1);
 
 // Disarms every kind and sets the calling thread's event counts and live-block count to 0.
 void FaultInjectionReset();
