@@ -192,10 +192,9 @@ void EnglishLike(size_t size, Bytes *out) {
 
 const std::vector<std::string> &ShapeNames() {
   static const std::vector<std::string> names = {
-      "random",      "alphabet-2",    "alphabet-4",   "zero-runs",   "period-2",
-      "period-3",    "period-7",      "mixed-1-16",   "exact-blocks", "near-blocks",
-      "all-equal",   "pure-period-3", "long-runs",    "runs-1-300",  "short-runs",
-      "english-like"};
+      "random",    "alphabet-2", "alphabet-4",   "zero-runs",   "period-2",  "period-3",
+      "period-7",  "mixed-1-16", "exact-blocks", "near-blocks", "all-equal", "pure-period-3",
+      "long-runs", "runs-1-300", "short-runs",   "english-like"};
   return names;
 }
 

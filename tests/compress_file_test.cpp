@@ -43,7 +43,8 @@ struct Compressed {
 Compressed CompressBytes(const TempDir &dir, const Bytes &input) {
   WriteFile(dir.Path("in"), input);
   Compressed c;
-  c.outcome = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+  c.outcome =
+      Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
   c.text = ReadTextMode(dir.Path("out"));
   c.stream = HexToBytes(c.text);
   return c;
@@ -65,8 +66,8 @@ TEST(CompressFile, ExactContainers) {
     EXPECT_EQ(got.outcome.result, 0) << c.input;
     EXPECT_EQ(got.text, c.container) << c.input;
     EXPECT_EQ(got.outcome.err, "");
-    EXPECT_EQ(got.outcome.out, "Compression successful: '" + dir.Path("in") + "' -> '" +
-                                   dir.Path("out") + "'\n");
+    EXPECT_EQ(got.outcome.out,
+              "Compression successful: '" + dir.Path("in") + "' -> '" + dir.Path("out") + "'\n");
   }
 }
 
@@ -134,7 +135,9 @@ TEST(CompressFile, BlocksBoundMatchesButNotTheWindow) {
 
 TEST(CompressFile, TokenStreamsReplayPastTheWindow) {
   const Bytes inputs[] = {
-      RandomBytes(100000, 1, 4), RandomBytes(70000, 2, 2), Repeating(70001, "abc"),
+      RandomBytes(100000, 1, 4),
+      RandomBytes(70000, 2, 2),
+      Repeating(70001, "abc"),
       RandomBytes(40000, 3),
   };
   for (const Bytes &input : inputs) {
@@ -166,8 +169,8 @@ TEST(CompressFile, FailuresAndWhatTheyLeave) {
     std::string err;
     const char *output_after;  // null: the output path must not exist
   } cases[] = {
-      {"missing input", "/nonexistent/in", "keep", "Error: Cannot open input file '/nonexistent/in'\n",
-       "untouched"},
+      {"missing input", "/nonexistent/in", "keep",
+       "Error: Cannot open input file '/nonexistent/in'\n", "untouched"},
       {"absent input", nullptr, "keep", "Error: Cannot open input file '(null)'\n", "untouched"},
       {"absent output", "in", nullptr, "Error: Cannot open output file '(null)'\n", nullptr},
       {"output folder missing", "in", "no/such/out",
@@ -223,7 +226,8 @@ TEST(CompressFile, MemoryFailuresLeaveAnEmptyOutput) {
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultAlloc, c.nth);
-    Outcome o = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    Outcome o =
+        Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
     EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.nth;
     EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0) << c.nth;
     quillpack::FaultInjectionReset();
@@ -240,12 +244,14 @@ TEST(CompressFile, MemoryFailuresLeaveAnEmptyOutput) {
 TEST(CompressFile, WithoutTheFindersMemoryTheContainerIsTheSame) {
   TempDir dir;
   Bytes input = RandomBytes(3000, 6, 4);
-  for (int copy = 0; copy < 3; ++copy) input.insert(input.end(), input.begin(), input.begin() + 2500);
+  for (int copy = 0; copy < 3; ++copy)
+    input.insert(input.end(), input.begin(), input.begin() + 2500);
   input.insert(input.end(), 700, 'r');
   WriteFile(dir.Path("in"), input);
   quillpack::FaultInjectionReset();
-  ASSERT_EQ(Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("want").c_str()); })
-                .result,
+  ASSERT_EQ(Capture([&] {
+              return CompressFile(dir.Path("in").c_str(), dir.Path("want").c_str());
+            }).result,
             0);
   const uint64_t clean_allocations = quillpack::FaultInjectionEvents(quillpack::kFaultAlloc);
   const Bytes want = ReadFile(dir.Path("want"));
@@ -253,7 +259,8 @@ TEST(CompressFile, WithoutTheFindersMemoryTheContainerIsTheSame) {
   for (uint64_t lost : {1, 2}) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultAlloc, 3, lost);
-    Outcome o = Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    Outcome o =
+        Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
     EXPECT_TRUE(quillpack::FaultInjectionFired()) << lost;
     // The one extra allocation is the small finder, tried once the full one is lost.
     EXPECT_EQ(quillpack::FaultInjectionEvents(quillpack::kFaultAlloc), clean_allocations + 1);

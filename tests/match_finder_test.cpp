@@ -68,8 +68,9 @@ size_t Differential(const Shape &s) {
   FinderPtr finders[2];
   for (int i = 0; i < 2; ++i) {
     auto size = i == 0 ? quillpack::kFinderFull : quillpack::kFinderSmall;
-    finders[i].reset(s.first_position == 0 ? quillpack::MatchFinderCreate(size)
-                                           : quillpack::MatchFinderCreateAt(size, s.first_position));
+    finders[i].reset(s.first_position == 0
+                         ? quillpack::MatchFinderCreate(size)
+                         : quillpack::MatchFinderCreateAt(size, s.first_position));
     if (finders[i] == nullptr) {
       ADD_FAILURE() << "cannot create the " << kNames[i] << " finder";
       return 0;
@@ -94,8 +95,8 @@ size_t Differential(const Shape &s) {
           Match got = quillpack::MatchFinderSearch(finders[i].get(), data + at, n - p);
           if (Same(want, got)) continue;
           ADD_FAILURE() << s.name << " (" << kNames[i] << " finder): position " << at
-                        << " (block offset " << p << ", available " << n - p
-                        << "): MatchSearch " << Show(want) << ", finder " << Show(got);
+                        << " (block offset " << p << ", available " << n - p << "): MatchSearch "
+                        << Show(want) << ", finder " << Show(got);
           if (++mismatches == 5) return compared;
         }
         if (s.walk == Walk::kTokens && want.found) step = want.length;
@@ -220,8 +221,7 @@ TEST(MatchFinder, StretchesOfEveryPeriod) {
 
 TEST(MatchFinder, BlocksRepeatingThePreviousBlock) {
   CompareShapes({
-      {"blocks repeating the previous block", RepeatedBlocks(20, 4, 256), Walk::kEveryPosition,
-       31},
+      {"blocks repeating the previous block", RepeatedBlocks(20, 4, 256), Walk::kEveryPosition, 31},
       {"repeated blocks, 4 letters", RepeatedBlocks(20, 5, 4), Walk::kEveryPosition, 31},
   });
 }
@@ -267,9 +267,9 @@ TEST(MatchFinder, LargeAppendsEqualSingleBytes) {
         for (uint32_t available : {2u, 3u, 17u, 300u}) {
           Match want = quillpack::MatchSearch(window.get(), look, available);
           Match got = quillpack::MatchFinderSearch(finder.get(), look, available);
-          EXPECT_TRUE(Same(want, got)) << "after " << at << " bytes, available " << available
-                                       << ": MatchSearch " << Show(want) << ", finder "
-                                       << Show(got);
+          EXPECT_TRUE(Same(want, got))
+              << "after " << at << " bytes, available " << available << ": MatchSearch "
+              << Show(want) << ", finder " << Show(got);
         }
       }
     }
@@ -320,7 +320,9 @@ TEST(MatchFinder, ContainersEqualThePlainScanAndTheSmallFinder) {
     ASSERT_NE(small, nullptr);
     Bytes by_small = Tokens(
         input,
-        [&](const uint8_t *p, uint32_t n) { return quillpack::MatchFinderSearch(small.get(), p, n); },
+        [&](const uint8_t *p, uint32_t n) {
+          return quillpack::MatchFinderSearch(small.get(), p, n);
+        },
         [&](const uint8_t *p, uint32_t n) { quillpack::MatchFinderAppend(small.get(), p, n); });
     EXPECT_TRUE(stream == by_small) << name << ": the small finder's tokens differ";
 
@@ -328,8 +330,11 @@ TEST(MatchFinder, ContainersEqualThePlainScanAndTheSmallFinder) {
     auto window = std::make_unique<quillpack::HistoryWindow>();
     quillpack::HistoryWindowInit(window.get());
     Bytes by_scan = Tokens(
-        input, [&](const uint8_t *p, uint32_t n) { return quillpack::MatchSearch(window.get(), p, n); },
-        [&](const uint8_t *p, uint32_t n) { quillpack::HistoryWindowAppendBytes(window.get(), p, n); });
+        input,
+        [&](const uint8_t *p, uint32_t n) { return quillpack::MatchSearch(window.get(), p, n); },
+        [&](const uint8_t *p, uint32_t n) {
+          quillpack::HistoryWindowAppendBytes(window.get(), p, n);
+        });
     EXPECT_TRUE(stream == by_scan) << name << ": the plain scan's tokens differ";
   }
 }

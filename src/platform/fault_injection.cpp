@@ -7,9 +7,9 @@ namespace quillpack {
 namespace {
 
 struct FaultState {
-  uint64_t armed[kFaultKindCount];   // 0 = disarmed; else the first event number that fails
+  uint64_t armed[kFaultKindCount];       // 0 = disarmed; else the first event number that fails
   uint64_t armed_last[kFaultKindCount];  // the last one
-  uint64_t events[kFaultKindCount];  // events seen since the last reset
+  uint64_t events[kFaultKindCount];      // events seen since the last reset
   bool fired;
   int64_t live_blocks;
   std::FILE *failed_reads[4];
@@ -24,13 +24,21 @@ void FaultInjectionArm(FaultKind kind, uint64_t nth, uint64_t count) {
   state.armed_last[kind] = state.armed[kind] + (count > 0 ? count - 1 : 0);
 }
 
-void FaultInjectionReset() { state = FaultState{}; }
+void FaultInjectionReset() {
+  state = FaultState{};
+}
 
-uint64_t FaultInjectionEvents(FaultKind kind) { return state.events[kind]; }
+uint64_t FaultInjectionEvents(FaultKind kind) {
+  return state.events[kind];
+}
 
-bool FaultInjectionFired() { return state.fired; }
+bool FaultInjectionFired() {
+  return state.fired;
+}
 
-int64_t FaultInjectionLiveBlocks() { return state.live_blocks; }
+int64_t FaultInjectionLiveBlocks() {
+  return state.live_blocks;
+}
 
 bool FaultFires(FaultKind kind, uint64_t events) {
   uint64_t first = state.events[kind] + 1;
@@ -74,7 +82,9 @@ void FaultForget(std::FILE *file) {
     if (slot == file) slot = nullptr;
 }
 
-void FaultNoteBlocks(int64_t delta) { state.live_blocks += delta; }
+void FaultNoteBlocks(int64_t delta) {
+  state.live_blocks += delta;
+}
 
 }  // namespace quillpack
 

@@ -42,7 +42,9 @@ using SmallShape = Shape<false, 8192, Level<3, 12>>;
 // Every level files positions once this many bytes have been seen.
 constexpr uint32_t kLongestLevel = 16;
 
-constexpr size_t AlignUp(size_t n) { return (n + 15) & ~size_t{15}; }
+constexpr size_t AlignUp(size_t n) {
+  return (n + 15) & ~size_t{15};
+}
 
 size_t BlockSize(const FinderShape &shape) {
   size_t size = AlignUp(sizeof(MatchFinder));
@@ -73,10 +75,14 @@ inline void FileOne(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t r
 // Files position s in level `lv` (of any length): the first bytes' slow path.
 void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
   switch (lv->length) {
-    case 3: return FileOne<3>(lv, bytes, s, run_length);
-    case 4: return FileOne<4>(lv, bytes, s, run_length);
-    case 6: return FileOne<6>(lv, bytes, s, run_length);
-    default: return FileOne<16>(lv, bytes, s, run_length);
+    case 3:
+      return FileOne<3>(lv, bytes, s, run_length);
+    case 4:
+      return FileOne<4>(lv, bytes, s, run_length);
+    case 6:
+      return FileOne<6>(lv, bytes, s, run_length);
+    default:
+      return FileOne<16>(lv, bytes, s, run_length);
   }
 }
 
@@ -248,7 +254,9 @@ MatchFinder *MatchFinderCreate(MatchFinderSize size) {
   return MatchFinderCreateAt(size, kFirstPosition);
 }
 
-void MatchFinderDestroy(MatchFinder *finder) { PlatformFree(finder); }
+void MatchFinderDestroy(MatchFinder *finder) {
+  PlatformFree(finder);
+}
 
 void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
   const uint32_t room = f->copy_size - kWindowSize;

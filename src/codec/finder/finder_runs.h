@@ -1,7 +1,7 @@
 // Run lists of the match finder: every maximal run of one byte value, 3 bytes or longer,
 // that still has a byte in the window, oldest first per byte value.
 //
-// Positions whose next k bytes are one byte repeated stay out of hash level k; the search
+// Positions whose next k bytes are one byte repeated stay out of chain level k; the search
 // answers a lookahead that starts with R >= k equal bytes from these lists instead, in time
 // proportional to the number of runs rather than the number of positions in them.
 #pragma once
@@ -18,10 +18,10 @@ struct RunLists {
   uint32_t end[kRunCapacity];    // absolute position just past its last byte
   uint16_t next[kRunCapacity];   // next newer run of the same byte, kNoRun if none
   uint8_t byte[kRunCapacity];
-  uint16_t head[256];            // oldest run of each byte, kNoRun if none
-  uint16_t tail[256];            // newest run of each byte
-  uint32_t oldest;               // ring index of the oldest run of all
-  uint32_t count;                // runs held
+  uint16_t head[256];  // oldest run of each byte, kNoRun if none
+  uint16_t tail[256];  // newest run of each byte
+  uint32_t oldest;     // ring index of the oldest run of all
+  uint32_t count;      // runs held
 };
 
 void RunListsInit(RunLists *runs);

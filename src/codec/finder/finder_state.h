@@ -43,11 +43,11 @@ constexpr uint32_t kMaxLevels = 4;
 // those bytes are one byte repeated; such positions go to an extra bucket, head[1 << bits],
 // which no lookahead hashes to.
 struct ChainLevel {
-  uint32_t length;      // bytes hashed
-  uint32_t hash_bits;   // log2 of the bucket count
-  uint16_t *head;       // by bucket: the newest position filed there, its low 16 bits
-  uint16_t *link;       // by position mod kWindowSize: see kStreakLink
-  uint8_t *period;      // by position mod kWindowSize: a streak head's period
+  uint32_t length;     // bytes hashed
+  uint32_t hash_bits;  // log2 of the bucket count
+  uint16_t *head;      // by bucket: the newest position filed there, its low 16 bits
+  uint16_t *link;      // by position mod kWindowSize: see kStreakLink
+  uint8_t *period;     // by position mod kWindowSize: a streak head's period
 };
 
 struct MatchFinder {
@@ -75,7 +75,9 @@ inline uint32_t HeadPosition(uint16_t head, uint32_t before) {
   return before - 1 - static_cast<uint16_t>(before - 1 - head);
 }
 
-inline uint64_t MixWord(uint64_t v) { return v * 0x9E3779B97F4A7C15ull; }
+inline uint64_t MixWord(uint64_t v) {
+  return v * 0x9E3779B97F4A7C15ull;
+}
 
 // The bucket of the `k` bytes at p among 2^bits. Reads exactly p[0, k). Equal bytes always
 // give equal buckets; that is all the search relies on.
@@ -88,8 +90,8 @@ inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
     return (LoadHalf(p) * 0x9E3779B1u) >> (32 - bits);
   } else if constexpr (k == 6) {
     // Assembled in registers: a 6-byte copy into a word would stall on its read back.
-    uint64_t v = LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 |
-                 static_cast<uint64_t>(p[5]) << 40;
+    uint64_t v =
+        LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
   } else {
     static_assert(k == 16, "no hash for this length");
@@ -101,10 +103,14 @@ inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
 // The bucket of level `lv` that the bytes at p belong to.
 inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
   switch (lv->length) {
-    case 3: return ChainHash<3>(p, lv->hash_bits);
-    case 4: return ChainHash<4>(p, lv->hash_bits);
-    case 6: return ChainHash<6>(p, lv->hash_bits);
-    default: return ChainHash<16>(p, lv->hash_bits);
+    case 3:
+      return ChainHash<3>(p, lv->hash_bits);
+    case 4:
+      return ChainHash<4>(p, lv->hash_bits);
+    case 6:
+      return ChainHash<6>(p, lv->hash_bits);
+    default:
+      return ChainHash<16>(p, lv->hash_bits);
   }
 }
 

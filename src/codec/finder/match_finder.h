@@ -12,72 +12,81 @@
 // ---------------------------------------------------------------------------------------
 // Data structures
 //
-// Positions are 32-bit counts of bytes from an origin; the window is [oldest, end).
+// Positions are 32-bit counts of bytes from an origin; the window is [oldest, end). They
+// are moved down by a multiple of 65536 once they near 2^32, which changes no stored value.
 //
 // The finder keeps its own copy of the window, followed by room for the bytes still to
-// come; when the room runs out the window moves to the front of the copy (one block move
-// per room's worth of bytes).
+// come; when the room runs out the window moves to the front of the copy.
 //
-// Chain levels, one per length k in {3, 4, 6, 8, 12, 16, 32} (a small finder keeps only
-// k = 3). Position s enters level k as soon as its k bytes are in the window (s + k <= end)
-// and is never removed:
-//   head[bucket]        the newest position filed in the bucket (32 bits; 0 or anything
-//                       older than `oldest` means the bucket has nothing in the window).
+// Chain levels, one per length k in {3, 4, 6, 16} (the small finder keeps only k = 3).
+// Position s is filed in level k as soon as its k bytes are in the window (s + k <= end),
+// and nothing ever leaves a level:
+//   head[bucket]        the newest position filed in the bucket, by its low 16 bits. Every
+//                       32768 positions a sweep sets heads that have fallen out of the
+//                       window to a position just older than the window, so a head always
+//                       names a position less than 65536 behind `end`, unambiguously; a
+//                       bucket whose head is older than `oldest` has nothing in the window.
 //   link[s mod 32768]   the distance from s back to the next older position of its bucket
 //                       (0: none within reach). Slot s mod 32768 is written again only when
-//                       position s + 32768 enters the level, by which time s has left the
-//                       window, so a link is only ever read for a position in the window and
-//                       is then the one written for it. Taking a position in costs two
-//                       stores per level; nothing ever leaves.
-// A walk of a bucket therefore goes from the newest position to older ones and stops at
-// the first position older than `oldest`.
+//                       position s + 32768 is filed, by which time s has left the window, so
+//                       a link is only ever read for a position in the window, and is then
+//                       the one written for it. Filing a position costs two stores.
+// A walk of a bucket goes from its newest position to older ones and stops at the first
+// position older than `oldest`.
 //
-// Streaks. Periodic data (a run of one byte, "xyzxyz...") fills a bucket with thousands of
-// positions d apart, each matching about as far as the next. When a walk meets positions
-// t, t - d, ..., m that follow each other in one chain, d <= k apart, and the bytes
-// [m, t + k) repeat with period d (checked byte for byte), it rewrites t's link into a
-// streak link: kStreakLink | (t - m), with period[t] = d. Later walks step from t straight
-// to m. Every member x = t - j*d of a streak has the same k bytes as t, so they are all in
-// the same bucket; only the members that can win are compared (see below). A walk that
-// meets new positions d apart above a streak head extends the streak, checking only the
-// new bytes, so each position is checked about once.
+// Run lists (full finder): every maximal run of one byte value, 3 bytes or longer, with a
+// byte in the window, oldest first per byte value (finder_runs.h). A position whose k bytes
+// are one byte repeated is filed in an extra bucket of level k that no lookahead hashes to,
+// so long runs never crowd a level; the run lists answer for them.
+//
+// Streaks. Other periodic data ("xyzxyz...") fills a bucket with positions a period d
+// apart, each matching about as far as the next. When a walk meets positions t, t - d, ...,
+// m that follow each other in one chain, d <= k apart, and the bytes [m, t + k) repeat with
+// period d (checked byte for byte), it rewrites t's link into a streak link:
+// kStreakLink | (t - m), with period[t] = d, and later walks step from t straight to m. New
+// positions d apart above t join the streak the next time a walk passes, checking only the
+// new bytes, so each position is checked about once. The small finder keeps runs this way.
 //
 // ---------------------------------------------------------------------------------------
 // Why the answer equals MatchSearch's
 //
-// Let L* be the best length. A candidate s of length >= k shares the lookahead's first k
-// bytes and lies at distance >= k (lengths never exceed distances), so s + k <= end and s is
-// in level k's bucket of the lookahead's first k bytes. Conversely every position in that
-// bucket whose k bytes equal the lookahead's reaches k; other positions there (hash
-// collisions) fall short of k.
+// Let L* be the best length and r the number of leading equal bytes of the lookahead
+// (capped like a match). A candidate s of length >= k shares the lookahead's first k bytes
+// and lies at distance >= k (lengths never exceed distances), so s + k <= end and s is in
+// level k's bucket of those k bytes, unless they are one byte repeated, which happens
+// exactly when r >= k. Every position of that bucket whose k bytes equal the lookahead's
+// reaches k; the others there (hash collisions) fall short of k.
 //
-// The search goes up the levels from k = 3. A probe of level k walks its bucket newest first
+// The search goes up the levels above r. A probe of level k walks its bucket newest first
 // and stops at the first position reaching k: it tells whether L* >= k, and the length x it
 // finds settles every level up to x at once. At the first level k' whose probe finds
 // nothing, L* < k', so no candidate is longer than cap = k' - 1. The highest level k with a
 // candidate is then walked in full: L* >= k, so L* is the longest length in that bucket, and
 // the walk keeps the oldest candidate of that length (newest first, a candidate replaces the
-// best when at least as long). Where no level reaches k = 3, there is no match.
+// best when at least as long). With no level above r holding a candidate, L* <= cap, and
+// when r >= 3 every candidate of 3 or more bytes starts in a run of the lookahead's first
+// byte: the run lists give each run's best directly, oldest run first, and the first run to
+// reach the cap ends the search (nothing later can be longer). Otherwise there is no match.
 //
 // Streaks keep this exact. For a streak t, t - d, ..., m of period d whose k bytes equal the
-// lookahead's, let E be how far the lookahead follows its own period d (E >= k, capped at M)
-// and Z the end of the period-d stretch holding the streak. Every member x then matches
-// min(Z - x, E) bytes, except x = Z - E, whose match may run on past E. So the oldest member
-// in the window matches at least as far as any member but x = Z - E, and no member can win
-// but those two; the walk compares exactly those two. Any other position that a streak link
-// steps over is not a member and would be a hash collision, but a streak link only ever
-// joins positions that followed each other in the chain, so nothing else is stepped over.
-// A probe needs only one member: all of them reach k or none does.
+// lookahead's, let e be how far the lookahead follows its own period d (e >= k, capped at
+// the most a match may reach) and z the end of the period-d stretch holding the streak.
+// Every member x then matches min(z - x, e) bytes, except x = z - e, whose match may run on
+// past e. So no member can win but the oldest one in the window and z - e, and only those
+// two are compared; the oldest member's length tells whether z - e need be looked at. A
+// streak link never steps over anything but members, since it only ever joins positions
+// that followed each other in the chain. A probe needs one member: all reach k or none does.
 //
 // ---------------------------------------------------------------------------------------
 // Cost, and what bounds the worst case
 //
-// Taking a byte in: 7 hash computations and 14 stores (a small finder: 1 and 2). A search:
-// one probe per level reached, each usually one or two positions, and one full walk of
-// the answering bucket. Walks are long only where many window positions share their first k
-// bytes with the lookahead while none share the next level's; periodic data is folded into
-// streaks. The bound in every case is the literal scan's: a walk visits each window position
-// at most once per level, so a search costs at most 7 passes over the window.
+// Taking a byte in: four hashes and eight stores (the small finder: one and two), and the
+// run lists' bookkeeping. A search: one probe per level reached, each usually one or two
+// positions, and one full walk of the answering bucket. Walks are long only where many
+// window positions share their first k bytes with the lookahead while none share the next
+// level's; runs go to the run lists and other periodic stretches are folded into streaks. A
+// walk visits each window position at most once per level, so the worst case is bounded by
+// a few passes over the window, the literal scan's own order of cost.
 // ---------------------------------------------------------------------------------------
 #pragma once
 
@@ -89,9 +98,9 @@ namespace quillpack {
 
 struct MatchFinder;
 
-// How much memory a finder asks for: the full finder (about 1.5 MB) or a small exact index
+// How much memory a finder asks for: the full finder (about 0.8 MB) or a small exact index
 // of one level (about 150 KB) for when the full one cannot be had. Both give the same
-// answers; the small one is slower on repetitive data.
+// answers; the small one is slower on most data.
 enum MatchFinderSize { kFinderFull, kFinderSmall };
 
 // Creates a finder for one compression, with an empty window, in one heap block. Returns
