@@ -54,6 +54,7 @@ size_t BlockSize(const FinderShape &shape) {
     size += AlignUp(kWindowSize);
   }
   if (shape.runs) size += AlignUp(sizeof(RunLists));
+  size += AlignUp(kWindowSize * sizeof(uint32_t));
   return size + AlignUp(kWindowSize + shape.room);
 }
 
@@ -241,6 +242,8 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     RunListsInit(f->runs);
     p += AlignUp(sizeof(RunLists));
   }
+  f->scratch = reinterpret_cast<uint32_t *>(p);
+  p += AlignUp(kWindowSize * sizeof(uint32_t));
   f->copy = p;
   f->copy_size = kWindowSize + shape.room;
   f->run_length = 0;

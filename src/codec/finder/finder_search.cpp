@@ -27,24 +27,98 @@ uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
   return 0;
 }
 
-// Newest first over the whole bucket: the longest match, the oldest of equals.
-Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q) {
-  Best best{0, 0};
+// The lookahead keeps some period for its first e bytes and byte e breaks it. A candidate
+// longer than e matches the lookahead's first e + 1 bytes, so for the longest level k <= e + 1
+// the position g bytes into it, for any g <= e + 1 - k, is filed in level k under the
+// lookahead's bytes [g, g + k). The largest such g whose bytes are filed there (not one byte
+// repeated, where run lists keep those apart) takes in the break, which few stretches share.
+// Weighs every candidate that bucket names into `best`; the best is the answer when it is
+// longer than e, and otherwise no candidate is. False when no such g exists.
+bool PastTheBreak(const MatchFinder *f, const Lookahead &q, uint32_t e, Best *best) {
+  const ChainLevel *lv = &f->level[0];
+  for (uint32_t i = 1; i < f->level_count && f->level[i].length <= e + 1; ++i) lv = &f->level[i];
   const uint32_t k = lv->length;
-  const uint32_t oldest = f->oldest;
-  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
-  while (t >= oldest) {
+  uint32_t g = e + 1 - k;
+  while (f->runs != nullptr && RunPrefix(q.look + g, q.look[g], k) == k) {
+    if (g == 0) return false;
+    --g;
+  }
+  *best = Best{0, 0};
+  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look + g)], f->end);
+  while (t >= f->oldest + g) {
+    Weigh<kNewestFirst>(f, q, t - g, best);
+    uint16_t link = lv->link[t & kWindowMask];
+    if (link == 0) break;
+    // A streak's members are weighed one by one here, as their candidates start g bytes
+    // before them; each member still holds its plain link to the next.
+    t -= link & kStreakLink ? lv->period[t & kWindowMask] : link;
+  }
+  return true;
+}
+
+// Oldest first over the chain from t down: its positions are noted on the way down and
+// weighed on the way back, and the first to reach `cap` (which no candidate exceeds) ends the
+// walk.
+Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint32_t cap) {
+  const uint32_t k = lv->length;
+  const uint32_t end = f->end;
+  uint32_t *noted = f->scratch;  // end - position; kNotedStreak set for a streak head
+  uint32_t n = 0;
+  while (t >= f->oldest) {
     uint16_t link = lv->link[t & kWindowMask];
     if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
     if (link & kStreakLink) {
-      uint32_t bottom = t - (link & kLinkDistance);
-      WeighStreak(f, lv, &q, t, bottom, &best);
-      // The oldest member, if still in the window, goes on to its own link; weighing it
-      // again changes nothing.
-      t = bottom;
+      noted[n++] = (end - t) | kNotedStreak;
+      t -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
       continue;
     }
-    Weigh(f, q, t, &best);
+    noted[n++] = end - t;
+    if (link == 0) break;
+    t -= link;
+  }
+  Best best{0, 0};
+  while (n > 0 && best.length < cap) {
+    uint32_t entry = noted[--n];
+    uint32_t s = end - (entry & ~kNotedStreak);
+    if (entry & kNotedStreak) {
+      WeighStreak<kOldestFirst>(f, lv, &q, StreakAt(f, lv, s), &best);
+    } else {
+      Weigh<kOldestFirst>(f, q, s, &best);
+    }
+  }
+  return best;
+}
+
+// The whole bucket of a level known to hold a match of k bytes or more: the longest match
+// (no more than `cap`, which no candidate exceeds), the oldest of equals. Newest first, unless
+// the lookahead turns out periodic like a streak of the bucket: then past the break the answer
+// is found directly, short of it the match cannot exceed the lookahead's periodic extent, and
+// the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
+Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
+  Best best{0, 0};
+  const uint32_t k = lv->length;
+  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
+  while (t >= f->oldest) {
+    uint16_t link = lv->link[t & kWindowMask];
+    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    if (link & kStreakLink) {
+      Streak s = StreakAt(f, lv, t);
+      if (StreakHoldsLookahead(f, lv, &q, s)) {
+        Best past;
+        if (cap > q.extent && q.extent < q.max_length && PastTheBreak(f, q, q.extent, &past)) {
+          if (past.length > q.extent) return past;
+          cap = q.extent;
+        }
+        Best older = OldestFirst(f, lv, q, t, cap);
+        return older.length >= best.length ? older : best;
+      }
+      WeighStreak<kNewestFirst>(f, lv, &q, s, &best);
+      // The oldest member, if still in the window, goes on to its own link; weighing it
+      // again changes nothing.
+      t -= link & kLinkDistance;
+      continue;
+    }
+    Weigh<kNewestFirst>(f, q, t, &best);
     if (link == 0) break;
     t -= link;
   }
@@ -62,6 +136,13 @@ Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q) {
 // whatever follows both runs. The run touching the window's end matches min(r, end - s)
 // from any of its positions, best from a.
 Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
+  // Past the end of the lookahead's run only the break lookup can find a candidate; short of
+  // it the first run long enough ends the search.
+  Best past;
+  if (cap > r && r < q.max_length && PastTheBreak(f, q, r, &past)) {
+    if (past.length > r) return past;
+    cap = r;
+  }
   Best best{0, 0};
   auto consider = [&best](uint32_t length, uint32_t position) {
     if (length > best.length) best = Best{length, position};
@@ -117,7 +198,7 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   }
   Best best{0, 0};
   if (top >= 0) {
-    best = FullWalk(f, &f->level[top], q);
+    best = FullWalk(f, &f->level[top], q, cap);
   } else if (r >= kMinMatch) {
     best = SearchRuns(f, q, r, cap);
   }

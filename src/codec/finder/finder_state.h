@@ -38,6 +38,9 @@ constexpr uint32_t kSweepInterval = kWindowSize;
 
 constexpr uint32_t kMaxLevels = 4;
 
+// Marks a noted position in a walk's scratch list as a streak head.
+constexpr uint32_t kNotedStreak = 0x80000000u;
+
 // One chain level: every window position s whose `length` bytes are all in the window is in
 // the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
 // those bytes are one byte repeated; such positions go to an extra bucket, head[1 << bits],
@@ -61,7 +64,8 @@ struct MatchFinder {
   uint8_t last;         // the byte at end - 1
   uint32_t level_count;
   ChainLevel level[kMaxLevels];
-  RunLists *runs;  // null in the small finder, whose levels keep runs as streaks
+  RunLists *runs;     // null in the small finder, whose levels keep runs as streaks
+  uint32_t *scratch;  // kWindowSize entries: a walk's positions, noted on the way down
   uint8_t *copy;   // the window's bytes, and room for the bytes still to come
 };
 

@@ -45,30 +45,51 @@ uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d) {
   return link;
 }
 
-void WeighStreak(const MatchFinder *f, const ChainLevel *lv, Lookahead *q, uint32_t t,
-                 uint32_t bottom, Best *best) {
-  const uint32_t d = lv->period[t & kWindowMask];
-  const uint32_t a = FirstMemberFrom(bottom, d, f->oldest);
-  uint32_t a_length = MatchAt(f, *q, a);
-  // With the members' k bytes the lookahead's, each member x matches min(z - x, e), where e
-  // is how far the lookahead keeps period d and z where the stretch of period d ends;
-  // x = z - e alone may match further. a's match tells which case holds: below e, z - a is
-  // below e too and no x lies after a; above e, a is that x. Only a match of exactly e
-  // leaves x = z - e to be looked at, unless e is the most any match may reach.
-  if (a_length >= lv->length && a_length < q->max_length) {
-    if (q->period != d) {
-      q->period = d;
-      q->extent = d + CommonPrefix(q->look + d, q->look, q->max_length - d);
-    }
-    if (a_length == q->extent) {
-      uint32_t from = t + lv->length;
-      uint32_t z =
-          from + CommonPrefix(FinderBytes(f, from), FinderBytes(f, from - d), f->end - from);
-      uint32_t x = z - q->extent;
-      if (x > a && x <= t && (x - a) % d == 0) Weigh(f, *q, x, best);
-    }
-  }
-  if (a_length >= best->length && a_length > 0) *best = Best{a_length, a};
+Streak StreakAt(const MatchFinder *f, const ChainLevel *lv, uint32_t t) {
+  uint32_t d = lv->period[t & kWindowMask];
+  uint32_t bottom = t - (lv->link[t & kWindowMask] & kLinkDistance);
+  return Streak{t, d, FirstMemberFrom(bottom, d, f->oldest)};
 }
+
+bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead *q,
+                          const Streak &s) {
+  // The members' k bytes repeat with period d. They are the lookahead's exactly when the
+  // lookahead keeps period d for k bytes and starts with the members' first d bytes.
+  return LookaheadExtent(q, s.period) >= lv->length &&
+         CommonPrefix(FinderBytes(f, s.first), q->look, s.period) == s.period;
+}
+
+template <WalkOrder kOrder>
+void WeighStreak(const MatchFinder *f, const ChainLevel *lv, Lookahead *q, const Streak &s,
+                 Best *best) {
+  if (!StreakHoldsLookahead(f, lv, q, s)) return;
+  const uint32_t d = s.period;
+  const uint32_t a = s.first;
+  const uint32_t e = q->extent;
+  // z: where the stretch of period d holding the streak ends. Member x matches min(z - x, e),
+  // except x = z - e, whose match may go on past e.
+  const uint32_t from = s.head + lv->length;
+  const uint32_t z =
+      from + CommonPrefix(FinderBytes(f, from), FinderBytes(f, from - d), f->end - from);
+  uint32_t a_length = z - a < e ? z - a : e;
+  if (z - a == e && e < q->max_length) {
+    uint32_t room = q->max_length - e < f->end - z ? q->max_length - e : f->end - z;
+    a_length += CommonPrefix(FinderBytes(f, z), q->look + e, room);
+  }
+  const uint32_t x = z - e;
+  const bool x_member = z - a > e && x <= s.head && (x - a) % d == 0;
+  if (kOrder == kNewestFirst) {
+    if (x_member) Weigh<kNewestFirst>(f, *q, x, best);
+    if (a_length >= best->length) *best = Best{a_length, a};
+  } else {
+    if (a_length > best->length) *best = Best{a_length, a};
+    if (x_member) Weigh<kOldestFirst>(f, *q, x, best);
+  }
+}
+
+template void WeighStreak<kNewestFirst>(const MatchFinder *, const ChainLevel *, Lookahead *,
+                                        const Streak &, Best *);
+template void WeighStreak<kOldestFirst>(const MatchFinder *, const ChainLevel *, Lookahead *,
+                                        const Streak &, Best *);
 
 }  // namespace quillpack

@@ -26,14 +26,32 @@ inline uint32_t MatchAt(const MatchFinder *f, const Lookahead &q, uint32_t s) {
   return CommonPrefix(FinderBytes(f, s), q.look, room < q.max_length ? room : q.max_length);
 }
 
-// For a walk that goes from newer positions to older ones: s becomes the best when its match
-// is at least as long (an older position wins a tie).
+// The order a walk weighs positions in. Newest first, a position becomes the best when its
+// match is at least as long; oldest first, only when longer: either way the oldest of the
+// longest wins.
+enum WalkOrder { kNewestFirst, kOldestFirst };
+
+template <WalkOrder kOrder>
 inline void Weigh(const MatchFinder *f, const Lookahead &q, uint32_t s, Best *best) {
   uint32_t b = best->length;
-  // A match that reaches b bytes agrees at byte b - 1; most positions are turned away here.
-  if (b > 0 && FinderBytes(f, s)[b - 1] != q.look[b - 1]) return;
+  if (b > 0) {
+    // The match must agree at byte b - 1 (to tie) or b (to beat); most positions are turned
+    // away here.
+    uint32_t at = kOrder == kNewestFirst ? b - 1 : b;
+    if (at >= q.max_length || f->end - s <= at || FinderBytes(f, s)[at] != q.look[at]) return;
+  }
   uint32_t length = MatchAt(f, q, s);
-  if (length >= b && length > 0) *best = Best{length, s};
+  if (kOrder == kNewestFirst ? length >= b && length > 0 : length > b) *best = Best{length, s};
+}
+
+// How far the lookahead keeps period d from its start (at least d): look[i] == look[i - d]
+// for every d <= i < the result. Remembered for the last period asked.
+inline uint32_t LookaheadExtent(Lookahead *q, uint32_t d) {
+  if (q->period != d) {
+    q->period = d;
+    q->extent = d + CommonPrefix(q->look + d, q->look, q->max_length - d);
+  }
+  return q->extent;
 }
 
 // Position t of level `lv`, in the window, has a plain link `d` (1 <= d <= k) to the next
@@ -43,11 +61,28 @@ inline void Weigh(const MatchFinder *f, const Lookahead &q, uint32_t s, Best *be
 // link as it now stands.
 uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d);
 
-// Weighs the streak headed by t (its link a streak link to `bottom`) as a walk from newer to
-// older positions would weigh every member in the window, one by one: of all members only
-// the oldest in the window and the one whose match may run past the lookahead's period can
-// win, and only those two are compared.
-void WeighStreak(const MatchFinder *f, const ChainLevel *lv, Lookahead *q, uint32_t t,
-                 uint32_t bottom, Best *best);
+// The streak headed by t: its period, and its oldest member in the window.
+struct Streak {
+  uint32_t head;
+  uint32_t period;
+  uint32_t first;
+};
+
+Streak StreakAt(const MatchFinder *f, const ChainLevel *lv, uint32_t t);
+
+// True when the streak's members start with the lookahead's k bytes (all of them or none
+// do); then the lookahead keeps the streak's period for LookaheadExtent(q, period) >= k
+// bytes.
+bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead *q,
+                          const Streak &s);
+
+// Weighs the streak's members in the window as a walk in order kOrder would weigh them one by
+// one: of all members only the oldest in the window and the one whose match may run past the
+// lookahead's period can win, and only those two are compared. Members that do not start with
+// the lookahead's k bytes are passed over: the walks that weigh streaks are those of a level
+// known to hold a match of k bytes or more.
+template <WalkOrder kOrder>
+void WeighStreak(const MatchFinder *f, const ChainLevel *lv, Lookahead *q, const Streak &s,
+                 Best *best);
 
 }  // namespace quillpack
