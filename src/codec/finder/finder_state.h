@@ -66,7 +66,7 @@ struct MatchFinder {
   ChainLevel level[kMaxLevels];
   RunLists *runs;     // null in the small finder, whose levels keep runs as streaks
   uint32_t *scratch;  // kWindowSize entries: a walk's positions, noted on the way down
-  uint8_t *copy;   // the window's bytes, and room for the bytes still to come
+  uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
 
 inline const uint8_t *FinderBytes(const MatchFinder *f, uint32_t position) {

@@ -76,6 +76,19 @@
 // two are compared; the oldest member's length tells whether z - e need be looked at. A
 // streak link never steps over anything but members, since it only ever joins positions
 // that followed each other in the chain. A probe needs one member: all reach k or none does.
+// Members whose k bytes are not the lookahead's fall short of k and are passed over.
+//
+// Periodic lookaheads. When the lookahead keeps a period for its first e bytes (a run, or
+// the period of a streak that holds it) and byte e breaks it, every stretch of that period
+// in the window matches it alike up to e, so the full walk would weigh them all. Instead: a
+// candidate longer than e matches the lookahead's first e + 1 bytes, so g bytes into it, for
+// any g with g + k <= e + 1, lies the lookahead's [g, g + k), filed in level k. The longest
+// level and the largest g whose bytes are filed there (not one byte repeated) take in the
+// break, which few stretches share; walking that one bucket finds every candidate longer than
+// e. If there is one, the best of them is the answer. If not, the cap drops to e, and the
+// rest of the bucket (or the run list) is weighed oldest first, where the first candidate to
+// reach the cap is the answer: a walk that goes from newest to oldest notes the positions on
+// the way down and weighs them on the way back.
 //
 // ---------------------------------------------------------------------------------------
 // Cost, and what bounds the worst case
@@ -84,7 +97,8 @@
 // run lists' bookkeeping. A search: one probe per level reached, each usually one or two
 // positions, and one full walk of the answering bucket. Walks are long only where many
 // window positions share their first k bytes with the lookahead while none share the next
-// level's; runs go to the run lists and other periodic stretches are folded into streaks. A
+// level's; runs go to the run lists, other periodic stretches are folded into streaks, and
+// a periodic lookahead usually stops at the first stretch long enough. A
 // walk visits each window position at most once per level, so the worst case is bounded by
 // a few passes over the window, the literal scan's own order of cost.
 // ---------------------------------------------------------------------------------------
