@@ -76,15 +76,15 @@ struct ReplayState {
 
 // Writes `count` restored bytes to `output` (unbuffered, so a write's count is what reached
 // the file), adding them to `*written`. A short write prints the failure's line and cuts the
-// output back to the `*written` bytes of the whole blocks before it; should the file refuse
-// to be cut, what reached it of the failed block stays: bytes of the restored file all the
-// same, at their own offsets.
+// output back to the `*written` bytes of the whole blocks before it, never lengthening it.
 bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, uint64_t *written) {
   if (PlatformWrite(output, bytes, count) == count) {
     *written += count;
     return true;
   }
   PlatformPrintError("Error: Failed to write decompressed data\n");
+  // A file that refuses to be cut (a pipe, a device) keeps what reached it of the block: the
+  // restored file's own bytes at their own offsets, a failure the line above already reports.
   PlatformTruncate(output, *written);
   return false;
 }
