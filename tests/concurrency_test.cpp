@@ -21,7 +21,8 @@ Bytes ThreadInput(int thread) {
   switch (thread % 4) {
     case 0: {
       Bytes periodic;
-      for (size_t i = 0; i < 40000; ++i) periodic.push_back(static_cast<uint8_t>((i % (241 + thread)) * 3));
+      for (size_t i = 0; i < 40000; ++i)
+        periodic.push_back(static_cast<uint8_t>((i % (241 + thread)) * 3));
       return periodic;
     }
     case 1:
@@ -59,8 +60,10 @@ TEST(Concurrency, ThreadsPackAndRestoreTheirOwnFiles) {
     Outcome alone = Capture([&] { return library.pack(w.in.c_str(), w.packed.c_str()); });
     ASSERT_EQ(alone.err, "");
     w.container = ReadFile(w.dir->Path("in.qpk"));
-    expected_lines["Compression successful: '" + w.dir->Path("in") + "' -> '" + w.dir->Path("in.qpk") + "'"] += kRounds;
-    expected_lines["Decompression successful: '" + w.dir->Path("in.qpk") + "' -> '" + w.dir->Path("restored") + "'"] += kRounds;
+    expected_lines["Compression successful: '" + w.dir->Path("in") + "' -> '" +
+                   w.dir->Path("in.qpk") + "'"] += kRounds;
+    expected_lines["Decompression successful: '" + w.dir->Path("in.qpk") + "' -> '" +
+                   w.dir->Path("restored") + "'"] += kRounds;
   }
 
   // One capture around all threads: the streams are the process's, not the thread's.
@@ -91,6 +94,41 @@ TEST(Concurrency, ThreadsPackAndRestoreTheirOwnFiles) {
     start = end + 1;
   }
   EXPECT_EQ(lines, expected_lines);
+}
+
+// Lines longer than the printer writes in one piece, from many threads at once: each arrives
+// whole, never mixed with another thread's.
+TEST(Concurrency, LongLinesArriveWhole) {
+  const Library &library = LoadLibrary();
+  ASSERT_NE(library.pack, nullptr);
+  TempDir dir;
+  constexpr int kCalls = 200;
+  std::vector<std::u16string> missing(kThreads);
+  std::map<std::string, int> expected_lines;
+  for (int t = 0; t < kThreads; ++t) {
+    const std::string path = dir.Path(std::string(600, static_cast<char>('a' + t)));
+    missing[t] = Utf16(path);
+    expected_lines["Error: Cannot open input file '" + path + "'"] = kCalls;
+  }
+  const std::u16string out = Utf16(dir.Path("out"));
+  Outcome all = Capture([&] {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        for (int call = 0; call < kCalls; ++call) library.pack(missing[t].c_str(), out.c_str());
+      });
+    }
+    for (std::thread &thread : threads) thread.join();
+    return 0;
+  });
+  std::map<std::string, int> lines;
+  for (size_t start = 0; start < all.err.size();) {
+    size_t end = all.err.find('\n', start);
+    ASSERT_NE(end, std::string::npos) << "unterminated line";
+    ++lines[all.err.substr(start, end - start)];
+    start = end + 1;
+  }
+  EXPECT_TRUE(lines == expected_lines) << lines.size() << " different lines";
 }
 
 }  // namespace

@@ -6,6 +6,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -54,7 +60,9 @@ std::string ScenarioName(const Scenario &s) {
          KindName(s.kind);
 }
 
-void PrintTo(const Scenario &s, std::ostream *os) { *os << ScenarioName(s); }
+void PrintTo(const Scenario &s, std::ostream *os) {
+  *os << ScenarioName(s);
+}
 
 int OpenDescriptors() {
   int count = 0;
@@ -76,7 +84,8 @@ std::string Drain(int fd) {
   std::string text;
   char chunk[4096];
   ssize_t got;
-  for (off_t at = 0; (got = pread(fd, chunk, sizeof chunk, at)) > 0; at += got) text.append(chunk, got);
+  for (off_t at = 0; (got = pread(fd, chunk, sizeof chunk, at)) > 0; at += got)
+    text.append(chunk, got);
   return text;
 }
 
@@ -116,7 +125,9 @@ uint64_t Growths(uint64_t length) {
   return growths;
 }
 
-Bytes Prefix(const Bytes &bytes, size_t count) { return Bytes(bytes.begin(), bytes.begin() + count); }
+Bytes Prefix(const Bytes &bytes, size_t count) {
+  return Bytes(bytes.begin(), bytes.begin() + count);
+}
 
 struct Sweep {
   TempDir dir;
@@ -124,7 +135,7 @@ struct Sweep {
   Bytes original;
   Bytes container;
   uint64_t token_length;  // bytes the container's text stands for
-  std::string in, out;  // paths of the operation swept
+  std::string in, out;    // paths of the operation swept
   uint64_t clean_events[quillpack::kFaultKindCount];
 
   int Run() const {
@@ -230,7 +241,8 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
   const std::string original_path = s.dir.Path("original");
   const std::string container_path = s.dir.Path("original.qpk");
   WriteFile(original_path, s.original);
-  Outcome made = Capture([&] { return quillpack::CompressFile(original_path.c_str(), container_path.c_str()); });
+  Outcome made = Capture(
+      [&] { return quillpack::CompressFile(original_path.c_str(), container_path.c_str()); });
   ASSERT_EQ(made.result, 0) << made.err;
   s.container = ReadFile(container_path);
   s.token_length = HexToBytes(std::string(s.container.begin(), s.container.end())).size();
@@ -274,15 +286,15 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
     ASSERT_EQ(fired, k <= points) << where;
     EXPECT_EQ(live, 0) << where;
     EXPECT_EQ(OpenDescriptors(), descriptors) << where;
-    Expected e = !fired                          ? Expected{true, "", s.Result()}
+    Expected e = !fired                              ? Expected{true, "", s.Result()}
                  : s.scenario.operation == kCompress ? ExpectedCompressFault(s, k)
                                                      : ExpectedDecompressFault(s, k);
     EXPECT_EQ(o.err, e.err) << where;
     EXPECT_EQ(o.out, e.success ? s.SuccessLine() : "") << where;
     EXPECT_EQ(o.result, e.success ? 0 : 1) << where;
     Bytes left = ReadFile(s.out);
-    EXPECT_TRUE(left == e.output) << where << ": output holds " << left.size() << " bytes, expected "
-                                  << e.output.size();
+    EXPECT_TRUE(left == e.output) << where << ": output holds " << left.size()
+                                  << " bytes, expected " << e.output.size();
     if (testing::Test::HasFailure()) break;  // one point's report is enough
     if (fired) ++visited;
   }
@@ -303,7 +315,8 @@ TEST(BlockWrites, AFailedWriteLeavesOnlyWholeBlocks) {
   const Bytes original = SweepInput("periodic");
   WriteFile(dir.Path("original"), original);
   ASSERT_EQ(Capture([&] {
-              return quillpack::CompressFile(dir.Path("original").c_str(), dir.Path("c.qpk").c_str());
+              return quillpack::CompressFile(dir.Path("original").c_str(),
+                                             dir.Path("c.qpk").c_str());
             }).result,
             0);
   const struct {
@@ -320,6 +333,76 @@ TEST(BlockWrites, AFailedWriteLeavesOnlyWholeBlocks) {
     EXPECT_EQ(o.err, "Error: Failed to write decompressed data\n") << c.failing_byte;
     EXPECT_TRUE(ReadFile(dir.Path("restored")) == Prefix(original, c.kept)) << c.failing_byte;
   }
+}
+
+// Real failures below stdio, which the injected ones cannot imitate: a write that the system
+// cuts short after part of a block, then refuses. What stays must be whole blocks of the
+// restored file and nothing else (neither half a block nor a tail of zeros).
+TEST(BlockWrites, AFullFileSystemLeavesOnlyWholeBlocks) {
+  enum Limit { kFileSizeLimit, kSmallFileSystem };
+  constexpr int kNoMount = 42;  // the child could not mount its file system
+  TempDir dir;
+  const Bytes original = RandomBytes(48 * 1024, 8);
+  WriteFile(dir.Path("original"), original);
+  ASSERT_EQ(Capture([&] {
+              return quillpack::CompressFile(dir.Path("original").c_str(),
+                                             dir.Path("c.qpk").c_str());
+            }).result,
+            0);
+  const struct {
+    const char *name;
+    Limit limit;
+  } cases[] = {{"6 KiB file size limit", kFileSizeLimit}, {"12 KiB tmpfs", kSmallFileSystem}};
+  int skipped = 0;
+  for (const auto &c : cases) {
+    const std::string mount_point = dir.Path("small");
+    const std::string restored =
+        c.limit == kFileSizeLimit ? dir.Path("restored") : mount_point + "/restored";
+    const std::string kept = dir.Path("kept");
+    const std::string err = dir.Path("stderr");
+    std::remove(kept.c_str());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (fd < 0 || dup2(fd, 2) < 0) _exit(3);
+      if (c.limit == kFileSizeLimit) {
+        // The process that sets the limit ignores its signal; the library leaves both alone.
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {6 * 1024, 6 * 1024};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(4);
+        _exit(quillpack::DecompressFile(dir.Path("c.qpk").c_str(), restored.c_str()) == 1 ? 0 : 5);
+      }
+      // A mount of this child's own, gone with it.
+      if (unshare(CLONE_NEWNS) != 0 ||
+          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          mkdir(mount_point.c_str(), 0700) != 0 ||
+          mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=12k") != 0)
+        _exit(kNoMount);
+      if (quillpack::DecompressFile(dir.Path("c.qpk").c_str(), restored.c_str()) != 1) _exit(5);
+      WriteFile(kept, ReadFile(restored));
+      _exit(FileExists(kept) ? 0 : 6);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << c.name << ": the restore was killed by signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    if (WEXITSTATUS(status) == kNoMount) {
+      std::printf("%s: skipped, no tmpfs can be mounted here\n", c.name);
+      ++skipped;
+      continue;
+    }
+    ASSERT_EQ(WEXITSTATUS(status), 0) << c.name << " (the child's step that failed)";
+    EXPECT_EQ(ReadText(err), "Error: Failed to write decompressed data\n") << c.name;
+    const Bytes left = ReadFile(c.limit == kFileSizeLimit ? restored : kept);
+    EXPECT_EQ(left.size() % kBlock, 0u) << c.name << ": " << left.size() << " bytes";
+    EXPECT_GE(left.size(), kBlock) << c.name;
+    EXPECT_LT(left.size(), original.size()) << c.name;
+    EXPECT_TRUE(left == Prefix(original, left.size())) << c.name << ": bytes not the original's";
+  }
+  if (skipped > 0) GTEST_SKIP() << skipped << " case(s) need a tmpfs mount, which is refused here";
 }
 
 std::vector<Scenario> Scenarios() {

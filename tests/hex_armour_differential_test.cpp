@@ -136,7 +136,7 @@ TEST(HexArmourDifferential, ReaderMatchesReferenceOnRandomTexts) {
 TEST(HexArmourDifferential, ReaderMatchesReferenceAcrossChunkEnds) {
   TempDir dir;
   std::mt19937 rng(7);
-  const size_t kChunk = 16384;
+  const size_t kChunk = quillpack::kHexReadChunk;
   for (size_t end : {kChunk, 2 * kChunk, 3 * kChunk}) {
     for (size_t at = end - 3; at <= end + 2; ++at) {
       for (char odd : {' ', '\n', 'G', '\xff', 'a'}) {

@@ -1,8 +1,8 @@
 // Hex armour: the exact text written, the texts accepted or refused, and failure states.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <filesystem>
+#include <memory>
 
 #include "armour/hex_armour.h"
 #include "platform/fault_injection.h"
@@ -49,7 +49,10 @@ TEST(WriteHexArmour, LinesOfEightyDigits) {
 TEST(WriteHexArmour, StopsAtTheFailingCharacter) {
   Bytes bytes = RandomBytes(30000, 4);
   std::string full = Written(bytes);
-  for (uint64_t nth : {1ull, 2ull, 81ull, 8101ull, 8102ull, full.size() * 1ull}) {
+  // Around the end of the writer's first chunk too.
+  const uint64_t chunk = quillpack::kHexWriteChunk;
+  const uint64_t points[] = {1, 2, 81, chunk + 1, chunk + 2, full.size()};
+  for (uint64_t nth : points) {
     TempDir dir;
     PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "w");
     FaultInjectionReset();
@@ -71,7 +74,8 @@ ReadResult Read(const std::string &text) {
   TempDir dir;
   WriteText(dir.Path("t"), text);
   PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "r");
-  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(4096), ByteBufferDestroy);
+  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(4096),
+                                                             ByteBufferDestroy);
   ReadResult r;
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
   PlatformClose(f);
@@ -99,13 +103,22 @@ TEST(ReadHexArmour, TextsAcceptedAndRefused) {
       {"4\r\n\t 1\n", 1, {0x41}, ""},
       {"ABC", 0, {0xAB}, kIncomplete},
       {"AG", 0, {}, kInvalid},
-      {"G", 0, {}, kIncomplete},        // a lone character is judged as an odd count
+      {"G", 0, {}, kIncomplete},  // a lone character is judged as an odd count
       {"12G ", 0, {0x12}, kIncomplete},
-      {"12GG34", 0, {0x12}, kInvalid},  // the bytes before the bad pair stay
+      {"12GG34", 0, {0x12}, kInvalid},      // the bytes before the bad pair stay
       {"12\xFF\xFF", 0, {0x12}, kInvalid},  // 0xFF is a character, not the end
-      {"\x80" "1", 0, {}, kInvalid},
+      {"\x80"
+       "1",
+       0,
+       {},
+       kInvalid},
       {"0x12", 0, {}, kInvalid},
-      {std::string("1\0" "2", 3), 0, {}, kInvalid},
+      {std::string("1\0"
+                   "2",
+                   3),
+       0,
+       {},
+       kInvalid},
   };
   for (const auto &c : cases) {
     ReadResult r = Read(c.text);
@@ -117,7 +130,8 @@ TEST(ReadHexArmour, TextsAcceptedAndRefused) {
 
 // A pair split across the reader's chunks reads like any other; long lines are accepted.
 TEST(ReadHexArmour, PairsAcrossChunksAndLongLines) {
-  for (size_t pad : {16383u, 16384u, 16385u, 32767u}) {
+  const size_t chunk = quillpack::kHexReadChunk;
+  for (size_t pad : {chunk - 1, chunk, chunk + 1, 2 * chunk - 1}) {
     ReadResult r = Read(std::string(pad, ' ') + "4" + std::string(pad % 3, '\n') + "1" + "ab");
     EXPECT_EQ(r.result, 1) << pad;
     EXPECT_EQ(r.bytes, (Bytes{0x41, 0xAB})) << pad;
@@ -138,7 +152,8 @@ TEST(ReadHexArmour, MemoryFailureIsSilentAndKeepsTheDecodedBytes) {
   TempDir dir;
   WriteText(dir.Path("t"), text);
   PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "r");
-  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(4096), ByteBufferDestroy);
+  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(4096),
+                                                             ByteBufferDestroy);
   FaultInjectionReset();
   FaultInjectionArm(kFaultAlloc, 1);
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
@@ -158,7 +173,8 @@ TEST(ReadHexArmour, ReadErrorIsNotTheEnd) {
   std::filesystem::create_directory(dir.Path("d"));
   PlatformFile *f = PlatformOpen(dir.Path("d").c_str(), "r");
   ASSERT_NE(f, nullptr);
-  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(16), ByteBufferDestroy);
+  std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(16),
+                                                             ByteBufferDestroy);
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
   PlatformClose(f);
   EXPECT_EQ(o.result, 0);

@@ -1,10 +1,12 @@
 // Paths and files a host should not pass, through the exported functions: each call must
 // say what went wrong and leave every existing file as it was.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -59,6 +61,7 @@ struct Files {
     container = ReadText(dir.Path("text.qpk"));
     mkdir(dir.Path("folder").c_str(), 0700);
     WriteText(dir.Path("keep"), "kept as it was");
+    WriteText(dir.Path("tab\there"), text);
     EXPECT_EQ(link(dir.Path("text").c_str(), dir.Path("hard").c_str()), 0);
     EXPECT_EQ(symlink(dir.Path("text").c_str(), dir.Path("soft").c_str()), 0);
     EXPECT_EQ(link(dir.Path("text.qpk").c_str(), dir.Path("hard.qpk").c_str()), 0);
@@ -78,6 +81,9 @@ TEST(HostilePaths, EachFailsWithItsLineAndLosesNothing) {
   const std::u16string lone_high = Utf16(p("bad")) + u'\xD800' + u"name";
   const std::u16string lone_low = Utf16(p("bad")) + u'\xDC00';
   const std::string same = "Error: Input and output are the same file '";
+  // A path is the host's: its control characters must neither break a message line nor
+  // forge one, such as a success line.
+  const std::string forged = "x'\nCompression successful: 'a' -> 'b";
   const struct {
     const char *name;
     Operation op;
@@ -85,15 +91,19 @@ TEST(HostilePaths, EachFailsWithItsLineAndLosesNothing) {
     std::string err;
     const char *created = nullptr;  // a new file the call may leave, with what it must hold
     const char *holds = nullptr;
+    std::string out = "";
   } cases[] = {
       {"empty input path", kPack, u"", Utf16(p("keep")), "Error: Cannot open input file ''\n"},
-      {"empty output path", kUnpack, Utf16(p("text.qpk")), u"", "Error: Cannot open output file ''\n"},
+      {"empty output path", kUnpack, Utf16(p("text.qpk")), u"",
+       "Error: Cannot open output file ''\n"},
       {"huge input path", kPack, Utf16(huge), Utf16(p("keep")),
        "Error: Cannot open input file '" + huge + "'\n"},
       {"huge output path", kUnpack, Utf16(p("text.qpk")), Utf16(huge_wide),
        "Error: Cannot open output file '" + huge_wide + "'\n"},
-      {"lone high surrogate", kUnpack, lone_high, Utf16(p("keep")), "Error: Cannot open input file ''\n"},
-      {"lone low surrogate", kPack, Utf16(p("text")), lone_low, "Error: Cannot open output file ''\n"},
+      {"lone high surrogate", kUnpack, lone_high, Utf16(p("keep")),
+       "Error: Cannot open input file ''\n"},
+      {"lone low surrogate", kPack, Utf16(p("text")), lone_low,
+       "Error: Cannot open output file ''\n"},
       {"folder to pack", kPack, Utf16(p("folder")), Utf16(p("new.qpk")),
        "Error: Failed to read input file '" + p("folder") + "'\n", "new.qpk", ""},
       {"folder to restore", kUnpack, Utf16(p("folder")), Utf16(p("new")),
@@ -109,21 +119,31 @@ TEST(HostilePaths, EachFailsWithItsLineAndLosesNothing) {
       {"full device, restoring", kUnpack, Utf16(p("text.qpk")), u"/dev/full",
        "Error: Failed to write decompressed data\n"},
       {"same path", kPack, Utf16(p("text")), Utf16(p("text")), same + p("text") + "'\n"},
-      {"hard link as container", kPack, Utf16(p("text")), Utf16(p("hard")), same + p("text") + "'\n"},
-      {"symbolic link as container", kPack, Utf16(p("text")), Utf16(p("soft")), same + p("text") + "'\n"},
+      {"hard link as container", kPack, Utf16(p("text")), Utf16(p("hard")),
+       same + p("text") + "'\n"},
+      {"symbolic link as container", kPack, Utf16(p("text")), Utf16(p("soft")),
+       same + p("text") + "'\n"},
       {"packing through a link onto its target", kPack, Utf16(p("soft")), Utf16(p("text")),
        same + p("soft") + "'\n"},
       {"hard link as restored file", kUnpack, Utf16(p("text.qpk")), Utf16(p("hard.qpk")),
        same + p("text.qpk") + "'\n"},
       {"symbolic link as restored file", kUnpack, Utf16(p("text.qpk")), Utf16(p("soft.qpk")),
        same + p("text.qpk") + "'\n"},
+      {"line feed forging a success line", kPack, Utf16(p(forged.c_str())), Utf16(p("keep")),
+       "Error: Cannot open input file '" + p("x'?Compression successful: 'a' -> 'b") + "'\n"},
+      {"control characters in an output path", kUnpack, Utf16(p("text.qpk")),
+       Utf16(p("none\r\x01\x1b[2K\x7f/out")),
+       "Error: Cannot open output file '" + p("none???[2K?/out") + "'\n"},
+      {"control characters in real names", kPack, Utf16(p("tab\there")), Utf16(p("new\n.qpk")), "",
+       "new\n.qpk", f.container.c_str(),
+       "Compression successful: '" + p("tab?here") + "' -> '" + p("new?.qpk") + "'\n"},
   };
   for (const auto &c : cases) {
     auto before = Snapshot(f.dir.path);
     Outcome o = Call(c.op, c.input, c.output);
     EXPECT_EQ(o.result, 999) << c.name;
     EXPECT_EQ(o.err, c.err) << c.name;
-    EXPECT_EQ(o.out, "") << c.name;
+    EXPECT_EQ(o.out, c.out) << c.name;
     auto after = Snapshot(f.dir.path);
     if (c.created != nullptr) {
       EXPECT_EQ(after[c.created], c.holds) << c.name;
@@ -132,6 +152,94 @@ TEST(HostilePaths, EachFailsWithItsLineAndLosesNothing) {
     EXPECT_EQ(after, before) << c.name;
     EXPECT_EQ(ReadText(p("text")), f.text) << c.name;
     EXPECT_EQ(ReadText(p("text.qpk")), f.container) << c.name;
+  }
+}
+
+// A pipe whose reader has gone, as the output or as the host's standard output: the write
+// fails like any other, with its line; no SIGPIPE reaches the host, and its signal mask,
+// dispositions and pending signals are as they were. Each call runs in a child process, so
+// that a SIGPIPE kills only the child.
+TEST(HostilePaths, BrokenPipesAreFailedWrites) {
+  TempDir dir;
+  // Far more text than a pipe holds, so that the writes outlast the reader.
+  WriteFile(dir.Path("in"), RandomBytes(300000, 21));
+  ASSERT_EQ(Call(kPack, Utf16(dir.Path("in")), Utf16(dir.Path("in.qpk"))).err, "");
+  const std::string fifo = dir.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  enum Broken { kOutput, kStandardOutput };
+  const struct {
+    const char *name;
+    Operation op;
+    Broken broken;
+    bool host_blocks;  // the host blocks SIGPIPE and has one pending before the call
+    std::string err;
+  } cases[] = {
+      {"packing into a FIFO", kPack, kOutput, false, "Error: Failed to encode compressed data\n"},
+      {"restoring into a FIFO", kUnpack, kOutput, false,
+       "Error: Failed to write decompressed data\n"},
+      {"success line into a pipe", kPack, kStandardOutput, false, ""},
+      {"host with SIGPIPE blocked and pending", kUnpack, kOutput, true,
+       "Error: Failed to write decompressed data\n"},
+  };
+  const char *verdicts[] = {"ok", "disposition changed", "signal mask changed",
+                            "pending SIGPIPE taken or left behind", "cannot set up"};
+  const std::string err_path = dir.Path("stderr");
+  LoadLibrary();
+  for (const auto &c : cases) {
+    const std::u16string input = Utf16(c.op == kPack ? dir.Path("in") : dir.Path("in.qpk"));
+    const std::u16string output = Utf16(c.broken == kOutput ? fifo : dir.Path("out"));
+    // Opened before the child opens its end, so that neither open waits for the other.
+    int reader = c.broken == kOutput ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    ASSERT_TRUE(c.broken != kOutput || reader >= 0);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (reader >= 0) close(reader);
+      int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int ends[2];
+      if (err < 0 || dup2(err, 2) < 0 || pipe(ends) != 0) _exit(4);
+      close(ends[0]);
+      if (c.broken == kStandardOutput && dup2(ends[1], 1) < 0) _exit(4);
+      signal(SIGPIPE, SIG_DFL);
+      sigset_t pipe_only;
+      sigemptyset(&pipe_only);
+      sigaddset(&pipe_only, SIGPIPE);
+      if (c.host_blocks &&
+          (sigprocmask(SIG_BLOCK, &pipe_only, nullptr) != 0 || raise(SIGPIPE) != 0))
+        _exit(4);
+      sigset_t before, after, pending;
+      sigprocmask(SIG_SETMASK, nullptr, &before);
+      const Library &library = LoadLibrary();
+      (c.op == kPack ? library.pack : library.unpack)(input.c_str(), output.c_str());
+      sigprocmask(SIG_SETMASK, nullptr, &after);
+      struct sigaction action;
+      if (sigaction(SIGPIPE, nullptr, &action) != 0 || action.sa_handler != SIG_DFL) _exit(1);
+      for (int signal = 1; signal < NSIG; ++signal)
+        if (sigismember(&before, signal) != sigismember(&after, signal)) _exit(2);
+      if (sigpending(&pending) != 0 || sigismember(&pending, SIGPIPE) != c.host_blocks) _exit(3);
+      _exit(0);
+    }
+    if (reader >= 0) {
+      // The reader takes one character of what arrives, then goes.
+      pollfd ready = {reader, POLLIN, 0};
+      EXPECT_EQ(poll(&ready, 1, 60000), 1) << c.name << ": nothing written";
+      char taken;
+      EXPECT_EQ(read(reader, &taken, 1), 1) << c.name;
+      close(reader);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (!WIFEXITED(status)) {
+      ADD_FAILURE() << c.name << ": killed by signal " << WTERMSIG(status);
+      continue;
+    }
+    EXPECT_EQ(verdicts[WEXITSTATUS(status)], std::string("ok")) << c.name;
+    EXPECT_EQ(ReadText(err_path), c.err) << c.name;
+    if (c.broken == kStandardOutput) {
+      EXPECT_EQ(ReadText(dir.Path("out")), ReadText(dir.Path("in.qpk"))) << c.name;
+    }
   }
 }
 

@@ -116,9 +116,9 @@ int HexDigitValue(int character) {
 }
 
 int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
-  constexpr size_t kLinesPerChunk = 100;
   constexpr uint32_t kLineBytes = kLineDigits / 2;
-  char chunk[kLinesPerChunk * (kLineDigits + 1)];
+  static_assert(kHexWriteChunk % (kLineDigits + 1) == 0, "the writer's chunk holds whole lines");
+  char chunk[kHexWriteChunk];
   size_t used = 0;
   // Every line, the last one included, ends with a line feed; 0 bytes make no line.
   for (uint32_t i = 0; i < count;) {
@@ -138,18 +138,17 @@ int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
 }
 
 int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer) {
-  constexpr size_t kChunk = 16384;
-  uint8_t text[kChunk];
+  uint8_t text[kHexReadChunk];
   int high = -1;  // class of the pair's first character while one is pending
   for (;;) {
-    size_t got = PlatformRead(stream, text, kChunk);
+    size_t got = PlatformRead(stream, text, sizeof text);
     DecodeResult result = DecodeText(text, got, &high, buffer);
     if (result == kNoMemory) return 0;
     if (result == kBadCharacter) {
       PlatformPrintError("Error: Invalid hex character\n");
       return 0;
     }
-    if (got < kChunk) break;
+    if (got < sizeof text) break;
   }
   if (PlatformReadFailed(stream)) {
     PlatformPrintError("Error: Failed to read hex data\n");

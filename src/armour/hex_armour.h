@@ -8,6 +8,14 @@
 
 namespace quillpack {
 
+// Characters the writer hands the stream at a time (whole lines of 80 digits and a line
+// feed) and the most the reader takes from it at a time. Both live on the stack. The
+// writer's is kept to about a block. The reader's is larger, as fewer reads cost visibly
+// less, yet still far smaller than the window, which the decompressor holds only once the
+// reading is done.
+constexpr uint32_t kHexWriteChunk = 50 * 81;
+constexpr uint32_t kHexReadChunk = 16384;
+
 // 0-15 for '0'-'9', 'A'-'F' and 'a'-'f'; -1 for any other character (including every
 // value from 0x80 up).
 int HexDigitValue(int character);

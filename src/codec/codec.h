@@ -13,8 +13,10 @@ int CompressFile(const char *input_path, const char *output_path);
 // Restores the file held in the container at `input_path` to `output_path`. Returns 0 when
 // every token was replayed and written; 1 on any failure, after its "Error: " lines. On
 // success prints "Decompression successful: 'IN' -> 'OUT'". After a failure in replay, the
-// whole 4096-byte blocks written before it stay in the output; after an earlier failure
-// the output, once opened, is empty.
+// output holds the whole 4096-byte blocks written before it and nothing more, even when the
+// system took part of the failing block (a full disk, a file-size limit); only an output
+// that cannot be cut (a pipe, a device) keeps what reached it, which is still the file's own
+// bytes. After an earlier failure the output, once opened, is empty.
 int DecompressFile(const char *input_path, const char *output_path);
 
 }  // namespace quillpack

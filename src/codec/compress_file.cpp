@@ -8,6 +8,7 @@
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
 #include "codec/finder/match_finder.h"
+#include "codec/noinline.h"
 #include "codec/operation.h"
 #include "codec/token_format.h"
 
@@ -47,6 +48,27 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
   return true;
 }
 
+// Codes the input, block by block as each read delivers it, into `tokens`, searching with
+// `finder` or, when that is null, with the plain scan over `window`. Returns false as soon as
+// an append fails; a read error ends the input like its end does.
+QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, HistoryWindow *window, MatchFinder *finder,
+                                  ByteBuffer *tokens) {
+  uint8_t block[kBlockSize];
+  for (;;) {
+    size_t n = PlatformRead(input, block, kBlockSize);
+    if (n == 0) return true;
+    if (!CodeBlock(block, static_cast<uint32_t>(n), window, finder, tokens)) return false;
+  }
+}
+
+// CodeInput with the plain scan. The window lives in this frame alone, so a call with the
+// finder (which keeps its own copy on the heap) holds only the block on the stack.
+QUILLPACK_NOINLINE bool CodeInputByScan(PlatformFile *input, ByteBuffer *tokens) {
+  HistoryWindow window;
+  HistoryWindowInit(&window);
+  return CodeInput(input, &window, nullptr, tokens);
+}
+
 }  // namespace
 
 int CompressFile(const char *input_path, const char *output_path) {
@@ -59,9 +81,6 @@ int CompressFile(const char *input_path, const char *output_path) {
   // plain scan, give the same tokens, so a failed creation is not a failure of the call.
   MatchFinder *finder = MatchFinderCreate(kFinderFull);
   if (finder == nullptr) finder = MatchFinderCreate(kFinderSmall);
-  HistoryWindow window;
-  HistoryWindowInit(&window);
-  uint8_t block[kBlockSize];
 
   for (uint8_t byte : kHeader) {
     if (!ByteBufferAppend(tokens, byte)) {
@@ -70,13 +89,10 @@ int CompressFile(const char *input_path, const char *output_path) {
       break;
     }
   }
-  while (!failed) {
-    size_t n = PlatformRead(op.input, block, kBlockSize);
-    if (n == 0) break;
-    if (!CodeBlock(block, static_cast<uint32_t>(n), &window, finder, tokens)) {
-      PlatformPrintError("Error: Buffer allocation failed\n");
-      failed = true;
-    }
+  if (!failed && !(finder != nullptr ? CodeInput(op.input, nullptr, finder, tokens)
+                                     : CodeInputByScan(op.input, tokens))) {
+    PlatformPrintError("Error: Buffer allocation failed\n");
+    failed = true;
   }
   // A read error is not the end of the input: coding what arrived would store a
   // truncated file as if it were whole.

@@ -11,6 +11,7 @@
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
 #include "codec/history_window.h"
+#include "codec/noinline.h"
 #include "codec/operation.h"
 #include "codec/token_format.h"
 
@@ -23,6 +24,7 @@ constexpr uint32_t kBatch = 4096;
 // Room reserved past a batch: its last token may run 255 bytes over, and a copy may write
 // up to 15 bytes past the end of its match.
 constexpr uint32_t kRoom = kBatch + 255 + 16;
+static_assert(kRoom <= kWindowSlack, "a batch is restored straight into the window's slack");
 
 // Copies `length` bytes from `distance` behind `dst` to `dst` with the result of a byte by
 // byte copy: a distance shorter than the length repeats the bytes the copy itself produces.
@@ -67,20 +69,22 @@ inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available, ptrdif
 
 // The replay's progress: where it stands in the token stream and in the restored data.
 struct ReplayState {
-  uint32_t offset;  // next token
-  uint32_t staged;  // newest restored bytes not yet written out
-  uint64_t written; // bytes written out, all in whole blocks
+  uint32_t offset;   // next token
+  uint32_t staged;   // newest restored bytes not yet written out
+  uint64_t written;  // bytes written out, all in whole blocks
 };
 
-// Writes `count` restored bytes, adding them to `*written`. A short write prints the
-// failure's line and cuts the output back to the `*written` bytes written before, so that no
-// part of the failed block stays in the file.
+// Writes `count` restored bytes to `output` (unbuffered, so a write's count is what reached
+// the file), adding them to `*written`. A short write prints the failure's line and cuts the
+// output back to the `*written` bytes of the whole blocks before it, never lengthening it.
 bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, uint64_t *written) {
   if (PlatformWrite(output, bytes, count) == count) {
     *written += count;
     return true;
   }
   PlatformPrintError("Error: Failed to write decompressed data\n");
+  // A file that refuses to be cut (a pipe, a device) keeps what reached it of the block: the
+  // restored file's own bytes at their own offsets, a failure the line above already reports.
   PlatformTruncate(output, *written);
   return false;
 }
@@ -166,29 +170,47 @@ bool HasHeader(const ByteBuffer *tokens) {
          std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
 }
 
+// Decodes the container's text into `tokens` and checks the header. Returns false after
+// printing the failure's lines. The reader's chunk lives in this call's frames only.
+QUILLPACK_NOINLINE bool ReadTokens(PlatformFile *input, ByteBuffer *tokens) {
+  if (!ReadHexArmour(input, tokens)) {
+    PlatformPrintError("Error: Invalid Hex data\n");
+    return false;
+  }
+  if (!HasHeader(tokens)) {
+    PlatformPrintError("Error: Invalid compressed file format\n");
+    return false;
+  }
+  return true;
+}
+
+// Replays the tokens after the header and writes the restored bytes to `output`, the last
+// partial block included. Returns false after printing the failure's line. The window lives
+// in this call's frame only, never beside the reader's chunk.
+QUILLPACK_NOINLINE bool RestoreTokens(const ByteBuffer *tokens, PlatformFile *output) {
+  HistoryWindow window;
+  HistoryWindowInit(&window);
+  ReplayState state{sizeof kHeader, 0, 0};
+  if (!Replay(tokens->data, tokens->length, &window, output, &state)) return false;
+  const uint8_t *end = HistoryWindowData(&window) + window.fill;
+  return state.staged == 0 ||
+         WriteRestored(output, end - state.staged, state.staged, &state.written);
+}
+
 }  // namespace
 
 int DecompressFile(const char *input_path, const char *output_path) {
   Operation op;
   if (!OperationBegin(input_path, "r", output_path, "wb", &op)) return 1;
-  ByteBuffer *tokens = op.tokens;
 
   bool failed = true;
-  HistoryWindow window;
-  HistoryWindowInit(&window);
-  ReplayState state{sizeof kHeader, 0, 0};
-  if (!ReadHexArmour(op.input, tokens)) {
-    PlatformPrintError("Error: Invalid Hex data\n");
-  } else if (!HasHeader(tokens)) {
-    PlatformPrintError("Error: Invalid compressed file format\n");
-  } else if (Replay(tokens->data, tokens->length, &window, op.output, &state)) {
-    const uint8_t *end = HistoryWindowData(&window) + window.fill;
-    failed = state.staged > 0 &&
-             !WriteRestored(op.output, end - state.staged, state.staged, &state.written);
+  if (!PlatformSetUnbuffered(op.output)) {
+    PlatformPrintError("Error: Cannot open output file '%s'\n", PlatformShowPath(output_path));
+  } else if (ReadTokens(op.input, op.tokens)) {
+    failed = !RestoreTokens(op.tokens, op.output);
   }
 
-  // The restored bytes reach the file only here; a restore cut short by a full disk must
-  // not be reported as complete.
+  // Nothing is buffered, but closing may still fail (a file system that reports late).
   if (!OperationEnd(&op) && !failed) {
     PlatformPrintError("Error: Failed to write decompressed data\n");
     failed = true;

@@ -8,8 +8,10 @@ namespace quillpack {
 constexpr uint32_t kWindowSize = 32768;
 
 // Room past a full window: appends fill it, and only when it is used up do the kept bytes
-// move down, once per this many bytes instead of once per byte.
-constexpr uint32_t kWindowSlack = 16384;
+// move down, once per this many bytes instead of once per byte. One block of restored
+// bytes and the longest match fit (the decompressor restores straight into it); more would
+// only cost stack.
+constexpr uint32_t kWindowSlack = 4096 + 512;
 
 // The window is the `fill` bytes at bytes[start, start + fill): contiguous, oldest first,
 // so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. It lives

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#if !defined(_WIN32)
+#include <signal.h>
+#endif
+
 namespace quillpack {
 
 // A buffered file stream. Opened only through PlatformOpen.
@@ -24,10 +28,15 @@ bool PlatformReadFailed(PlatformFile *file);
 // Writes `count` bytes; returns how many the stream accepted (fewer means failure).
 size_t PlatformWrite(PlatformFile *file, const void *src, size_t count);
 
-// Cuts `file`, open for writing, back to its first `length` bytes: what it still buffers is
-// flushed, whatever cannot be written is dropped, then the file is shortened, so that a write
-// that failed part-way leaves nothing of itself behind. Returns false when the file cannot
-// be shortened (a device, say).
+// Makes `file` unbuffered, so that each later PlatformWrite goes straight to the system and
+// its count is what reached the file. Call it before any other use of the stream. Returns
+// false, leaving the stream buffered, when the system refuses.
+bool PlatformSetUnbuffered(PlatformFile *file);
+
+// Cuts `file`, an unbuffered stream open for writing, back to its first `length` bytes if it
+// holds more; a file already no longer is left alone, never lengthened. Returns true when the
+// file ends at `length` or before it afterwards, or is no file that can be cut (a pipe or a
+// device, whose bytes cannot be taken back); false when a file stays longer.
 bool PlatformTruncate(PlatformFile *file, uint64_t length);
 
 // Flushes and closes `file`. Returns true when every buffered byte reached the file.
@@ -43,13 +52,39 @@ void *PlatformAlloc(size_t size);
 void *PlatformResize(void *block, size_t size);
 void PlatformFree(void *block);
 
-// One formatted line on standard error / standard output, written in one call so that
-// lines of concurrent callers do not mix within a line.
+// One message line on standard error / standard output. The format may hold only "%s", a
+// path (a null one shows as "(null)"; each control character, below 0x20 or 0x7F, shows as
+// '?' so that a path cannot break or forge a line), "%02X", an unsigned value in at least
+// two uppercase hexadecimal digits, and "%%". A line is written whole with one stream call
+// when it is short, else in pieces under the stream's lock, so lines of concurrent callers
+// never mix; no large buffer is taken from the stack.
 void PlatformPrintError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void PlatformPrintOut(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // What a message shows for `path`: the path itself, or "(null)" when it is absent.
-inline const char *PlatformShowPath(const char *path) { return path ? path : "(null)"; }
+inline const char *PlatformShowPath(const char *path) {
+  return path ? path : "(null)";
+}
+
+// The calling thread's protection from SIGPIPE for the duration of one operation: a write to
+// a pipe or socket whose reader has gone then fails like any other write, and no SIGPIPE
+// reaches the host. Signal dispositions are never touched; a no-op where SIGPIPE does not
+// exist.
+struct PlatformPipeGuard {
+#if !defined(_WIN32)
+  sigset_t saved;  // the thread's signal mask before PlatformPipeGuardBegin
+#endif
+  bool active;       // the mask was changed and must be restored
+  bool was_pending;  // SIGPIPE was pending before: it belongs to the host
+};
+
+// Blocks SIGPIPE on the calling thread, remembering the mask and whether one was pending.
+// Should the system refuse, the guard stays inactive and the mask as it was.
+void PlatformPipeGuardBegin(PlatformPipeGuard *guard);
+
+// Takes back the SIGPIPE that the operation's writes left pending (one that was pending
+// before stays), then restores the thread's signal mask exactly.
+void PlatformPipeGuardEnd(PlatformPipeGuard *guard);
 
 }  // namespace quillpack
 

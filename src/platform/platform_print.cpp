@@ -1,25 +1,107 @@
-// Message lines on the standard streams.
+// Message lines on the standard streams, assembled by hand rather than by printf.
+//
+// printf on an unbuffered stream (standard error) formats into a stack buffer of several
+// kilobytes, more than a call on a small thread stack can spare; and paths are the host's,
+// so they are shown with their control characters masked.
 #include <cstdarg>
 
 #include "platform/platform.h"
 
 namespace quillpack {
+namespace {
 
-// Each line is one vfprintf call, which holds the stream's lock for its duration, so
-// lines of concurrent callers never mix within a line.
+// A line up to this long goes out in one stream call; a longer one in pieces of this size.
+constexpr size_t kLineRoom = 256;
+
+struct LineWriter {
+  std::FILE *stream;
+  size_t used;
+  char text[kLineRoom];
+};
+
+void LockStream(std::FILE *stream) {
+#if defined(_WIN32)
+  _lock_file(stream);
+#else
+  flockfile(stream);
+#endif
+}
+
+void UnlockStream(std::FILE *stream) {
+#if defined(_WIN32)
+  _unlock_file(stream);
+#else
+  funlockfile(stream);
+#endif
+}
+
+// The stream is locked for the whole line, so pieces of a long line stay together.
+void Put(LineWriter *writer, char c) {
+  if (writer->used == sizeof writer->text) {
+    std::fwrite(writer->text, 1, writer->used, writer->stream);
+    writer->used = 0;
+  }
+  writer->text[writer->used++] = c;
+}
+
+void PutPath(LineWriter *writer, const char *path) {
+  for (const char *p = PlatformShowPath(path); *p != '\0'; ++p) {
+    auto c = static_cast<unsigned char>(*p);
+    Put(writer, c < 0x20 || c == 0x7F ? '?' : *p);
+  }
+}
+
+void PutHex(LineWriter *writer, unsigned value) {
+  char digits[sizeof value * 2];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  if (n < 2) digits[n++] = '0';
+  while (n > 0) Put(writer, digits[--n]);
+}
+
+void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) {
+  LineWriter writer;
+  writer.stream = stream;
+  writer.used = 0;
+  LockStream(stream);
+  for (const char *p = format; *p != '\0'; ++p) {
+    if (*p != '%') {
+      Put(&writer, *p);
+    } else if (p[1] == 's') {
+      PutPath(&writer, va_arg(args, const char *));
+      ++p;
+    } else if (p[1] == '0' && p[2] == '2' && p[3] == 'X') {
+      PutHex(&writer, va_arg(args, unsigned));
+      p += 3;
+    } else if (p[1] == '%') {
+      Put(&writer, '%');
+      ++p;
+    } else {
+      Put(&writer, '%');  // not a form this printer knows: shown as written
+    }
+  }
+  std::fwrite(writer.text, 1, writer.used, stream);
+  if (flush) std::fflush(stream);
+  UnlockStream(stream);
+}
+
+}  // namespace
+
 void PlatformPrintError(const char *format, ...) {
   va_list args;
   va_start(args, format);
-  std::vfprintf(stderr, format, args);
+  PrintLine(stderr, false, format, args);
   va_end(args);
 }
 
 void PlatformPrintOut(const char *format, ...) {
   va_list args;
   va_start(args, format);
-  std::vfprintf(stdout, format, args);
+  PrintLine(stdout, true, format, args);
   va_end(args);
-  std::fflush(stdout);
 }
 
 }  // namespace quillpack

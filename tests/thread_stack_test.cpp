@@ -1,0 +1,150 @@
+// Every call, the failing ones included, on a thread with a 64 KiB stack: the default thread
+// stack of the platform the library was designed for.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#undef LoadLibrary  // the Win32 macro, not the test helper
+#else
+#include <pthread.h>
+#endif
+
+#include "codec/codec.h"
+#include "platform/fault_injection.h"
+#include "test_support.h"
+
+namespace quillpack_test {
+namespace {
+
+#ifdef QUILLPACK_SANITIZED
+// Instrumented frames are several times larger: these builds check what the calls do on a
+// thread of their own, not the size of its stack.
+constexpr size_t kStack = 1024 * 1024;
+#else
+constexpr size_t kStack = 64 * 1024;
+#endif
+
+#ifdef _WIN32
+DWORD WINAPI RunBody(LPVOID body) {
+  (*static_cast<std::function<void()> *>(body))();
+  return 0;
+}
+#else
+void *RunBody(void *body) {
+  (*static_cast<std::function<void()> *>(body))();
+  return nullptr;
+}
+#endif
+
+// Runs `body` on a new thread with a stack of kStack bytes and waits for it. A call that
+// needs more stack crashes the test program. False when no such thread can be made.
+bool RunOnSmallStack(std::function<void()> body) {
+#ifdef _WIN32
+  HANDLE thread =
+      CreateThread(nullptr, kStack, RunBody, &body, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) return false;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  return true;
+#else
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  bool made = pthread_attr_setstacksize(&attributes, kStack) == 0;
+  pthread_t thread;
+  made = made && pthread_create(&thread, &attributes, RunBody, &body) == 0;
+  pthread_attr_destroy(&attributes);
+  if (made) pthread_join(thread, nullptr);
+  return made;
+#endif
+}
+
+std::string OneLine(const std::string &text) {
+  std::string line;
+  for (char c : text)
+    if (c != '\n' && c != '\r') line += c;
+  return line;
+}
+
+TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
+  const Library &library = LoadLibrary();
+  ASSERT_NE(library.pack, nullptr);
+  ASSERT_NE(library.unpack, nullptr);
+  TempDir dir;
+  auto p = [&](const char *name) { return dir.Path(name); };
+  // Over a megabyte of text-like bytes, so both windows fill and slide many times.
+  Bytes original = RandomBytes(1100000, 5, 40);
+  for (size_t i = 0; i < original.size(); i += 97) original[i] = '\n';
+  WriteFile(p("big"), original);
+  // The plain scan is slow: a little more than a window's worth, so that it slides.
+  const Bytes small(original.begin(), original.begin() + 40000);
+  WriteFile(p("small"), small);
+  ASSERT_EQ(Capture([&] {
+              return quillpack::CompressFile(p("big").c_str(), p("ref.qpk").c_str());
+            }).result,
+            0);
+  const std::string container = ReadText(p("ref.qpk"));
+  WriteText(p("long.qpk"), OneLine(container));
+  WriteText(p("bad.qpk"), OneLine(container) + "G0");
+  WriteText(p("bad-match.qpk"), container + "80030000\n");  // a match of distance 0
+  const Bytes packed = ReadFile(p("ref.qpk"));
+  ASSERT_EQ(Capture([&] {
+              return quillpack::CompressFile(p("small").c_str(), p("small.qpk").c_str());
+            }).result,
+            0);
+  const Bytes packed_small = ReadFile(p("small.qpk"));
+
+  const struct {
+    const char *name;
+    bool pack;
+    std::string input, output, err;
+    const Bytes *holds;       // what the output must hold afterwards, when it must
+    bool plain_scan = false;  // compress without the finder's memory (internal call)
+  } cases[] = {
+      {"pack over a megabyte", true, p("big"), p("big.qpk"), "", &packed},
+      {"pack with the plain scan", true, p("small"), p("scan.qpk"), "", &packed_small, true},
+      {"unpack", false, p("ref.qpk"), p("restored"), "", &original},
+      {"unpack one long line", false, p("long.qpk"), p("restored-long"), "", &original},
+      {"unpack an invalid character", false, p("bad.qpk"), p("x"),
+       "Error: Invalid hex character\nError: Invalid Hex data\n", nullptr},
+      {"unpack an invalid match", false, p("bad-match.qpk"), p("y"),
+       "Error: Invalid match distance\n", nullptr},
+      {"pack into a missing folder", true, p("big"), p("none/big.qpk"),
+       "Error: Cannot open output file '" + p("none/big.qpk") + "'\n", nullptr},
+  };
+  for (const auto &c : cases) {
+    std::u16string in = Utf16(c.input), out = Utf16(c.output);
+    bool ran = false;
+    Outcome o = Capture([&] {
+      ran = RunOnSmallStack([&] {
+        if (!c.plain_scan) {
+          (c.pack ? library.pack : library.unpack)(in.c_str(), out.c_str());
+          return;
+        }
+        // The finders' blocks (the full one, then the small one) are the third and fourth
+        // allocations, after the token buffer's two.
+        quillpack::FaultInjectionReset();
+        quillpack::FaultInjectionArm(quillpack::kFaultAlloc, 3, 2);
+        quillpack::CompressFile(c.input.c_str(), c.output.c_str());
+        EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.name;
+        quillpack::FaultInjectionReset();
+      });
+      return 0;
+    });
+    ASSERT_TRUE(ran) << c.name << ": no thread with a stack of " << kStack << " bytes";
+    EXPECT_EQ(o.err, c.err) << c.name;
+    if (c.err.empty()) {
+      EXPECT_NE(o.out.find("successful: '" + c.input + "' -> '" + c.output + "'\n"),
+                std::string::npos)
+          << c.name << ": " << o.out;
+    }
+    if (c.holds != nullptr) {
+      EXPECT_TRUE(ReadFile(c.output) == *c.holds) << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillpack_test
