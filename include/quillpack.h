@@ -1,20 +1,38 @@
 /* Quillpack: compresses a file into a plain-text container and restores it.
  *
  * A container holds the file's LZ77 token stream as uppercase hexadecimal text in lines of
- * 80 characters. The library keeps no state and has no configuration; both functions may
- * be called any number of times, in any order, from any number of threads at once (each
- * call on its own files).
+ * 80 characters: it is text, and usually larger than its input (two digits per token byte,
+ * at least two token bytes per literal). It carries no checksum: a changed digit can restore
+ * wrong bytes and still report success. The library keeps no state and has no
+ * configuration; both functions may be called any number of times, in any order, from any
+ * number of threads at once (each call on its own files).
  *
- * Paths are NUL-terminated UTF-16 strings; a null pointer is an absent path, which fails
- * to open. The return value carries no outcome: both functions always return 999. The
- * outcome is reported only through
- *   - message lines: on failure one or two lines beginning "Error: " on standard error;
- *     on success one line on standard output, "Compression successful: 'IN' -> 'OUT'" or
- *     "Decompression successful: 'IN' -> 'OUT'";
+ * Paths are NUL-terminated UTF-16 strings; a null pointer is an absent path, which fails to
+ * open. They are converted to the form the system opens (UTF-8 on POSIX systems, the ANSI
+ * code page on Windows) exactly or not at all: a path that cannot be converted, such as one
+ * with a character the code page lacks or a lone surrogate, becomes the empty path and
+ * fails to open.
+ *
+ * The return value carries no outcome: both functions always return 999. The outcome is
+ * reported only through
+ *   - message lines: on success exactly one line on standard output, "Compression
+ *     successful: 'IN' -> 'OUT'" or "Decompression successful: 'IN' -> 'OUT'"; on failure
+ *     one or two lines beginning "Error: " on standard error and no success line. The lines
+ *     are listed in README.md. A path is shown in its converted form between single quotes,
+ *     "(null)" for an absent path, "" for one that could not be converted, and every control
+ *     character in it (bytes below 0x20, and 0x7F) as '?';
  *   - the output file: complete after a success; after a failure it is never deleted and
  *     holds at most what was written before the failure.
  * A call whose output path names its input file (through any link) is refused before the
  * input can be harmed.
+ *
+ * Memory: a call holds the whole token stream in memory (packing about twice the input for
+ * incompressible data); the token stream of one container is limited to 2^31 bytes, so the
+ * largest input is about 1 GiB of incompressible data. See README.md.
+ *
+ * Needs C11 (char16_t from <uchar.h>) or C++11. On 32-bit x86 Windows the functions use the
+ * __cdecl convention whatever the including program's default; their exported names are
+ * undecorated ("Quillpack", "Quillunpack") in every build.
  */
 #ifndef QUILLPACK_H
 #define QUILLPACK_H
@@ -40,6 +58,15 @@ typedef char16_t QuillpackChar; /* uint_least16_t */
 #define QUILLPACK_API
 #endif
 
+/* The calling convention of both functions: stated on 32-bit x86 Windows, where a host may
+ * be built with another default (/Gz, /Gr, -mrtd); a function pointer that a host fills
+ * from GetProcAddress must carry it too. Empty where the platform has one convention. */
+#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
+#define QUILLPACK_CALL __cdecl
+#else
+#define QUILLPACK_CALL
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -47,12 +74,13 @@ extern "C" {
 /* Compresses the file at input_path into a container file at output_path (created or
  * truncated). By convention the container is named after the file with ".qpk" appended.
  * Returns 999. */
-QUILLPACK_API int32_t Quillpack(const QuillpackChar *input_path, const QuillpackChar *output_path);
+QUILLPACK_API int32_t QUILLPACK_CALL Quillpack(const QuillpackChar *input_path,
+                                               const QuillpackChar *output_path);
 
 /* Restores the file held in the container at input_path to output_path (created or
  * truncated). Returns 999. */
-QUILLPACK_API int32_t Quillunpack(const QuillpackChar *input_path,
-                                  const QuillpackChar *output_path);
+QUILLPACK_API int32_t QUILLPACK_CALL Quillunpack(const QuillpackChar *input_path,
+                                                 const QuillpackChar *output_path);
 
 #ifdef __cplusplus
 }

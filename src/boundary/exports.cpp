@@ -9,8 +9,8 @@ namespace {
 constexpr int32_t kAlwaysReturned = 999;
 
 // Converts the output path, then the input path, runs `operation` and releases both.
-int32_t RunWithPaths(int (*operation)(const char *, const char *),
-                     const QuillpackChar *input_path, const QuillpackChar *output_path) {
+int32_t RunWithPaths(int (*operation)(const char *, const char *), const QuillpackChar *input_path,
+                     const QuillpackChar *output_path) {
   static_assert(sizeof(QuillpackChar) == sizeof(quillpack::PlatformWideChar));
   quillpack::PathStorage output;
   quillpack::PathStorage input;
@@ -24,11 +24,12 @@ int32_t RunWithPaths(int (*operation)(const char *, const char *),
 
 }  // namespace
 
-extern "C" int32_t Quillpack(const QuillpackChar *input_path, const QuillpackChar *output_path) {
+extern "C" int32_t QUILLPACK_CALL Quillpack(const QuillpackChar *input_path,
+                                            const QuillpackChar *output_path) {
   return RunWithPaths(quillpack::CompressFile, input_path, output_path);
 }
 
-extern "C" int32_t Quillunpack(const QuillpackChar *input_path,
-                               const QuillpackChar *output_path) {
+extern "C" int32_t QUILLPACK_CALL Quillunpack(const QuillpackChar *input_path,
+                                              const QuillpackChar *output_path) {
   return RunWithPaths(quillpack::DecompressFile, input_path, output_path);
 }
