@@ -1,38 +1,47 @@
 /* Quillpack: compresses a file into a plain-text container and restores it.
  *
  * A container holds the file's LZ77 token stream as uppercase hexadecimal text in lines of
- * 80 characters: it is text, and usually larger than its input (two digits per token byte,
- * at least two token bytes per literal). It carries no checksum: a changed digit can restore
- * wrong bytes and still report success. The library keeps no state and has no
- * configuration; both functions may be called any number of times, in any order, from any
- * number of threads at once (each call on its own files).
+ * 80 characters. It is text, and usually larger than its input: a byte stored as a literal
+ * takes four characters. It carries no checksum: a changed digit can restore wrong bytes and
+ * still report success. The library keeps no state and has no configuration; both functions
+ * may be called any number of times, in any order, from any number of threads at once (each
+ * call on its own files).
  *
  * Paths are NUL-terminated UTF-16 strings; a null pointer is an absent path, which fails to
  * open. They are converted to the form the system opens (UTF-8 on POSIX systems, the ANSI
  * code page on Windows) exactly or not at all: a path that cannot be converted, such as one
- * with a character the code page lacks or a lone surrogate, becomes the empty path and
- * fails to open.
+ * with a character the code page lacks or a lone surrogate, becomes the empty path and fails
+ * to open. A call whose output path names its input file (through any link) is refused
+ * before the input can be harmed.
  *
  * The return value carries no outcome: both functions always return 999. The outcome is
- * reported only through
- *   - message lines: on success exactly one line on standard output, "Compression
- *     successful: 'IN' -> 'OUT'" or "Decompression successful: 'IN' -> 'OUT'"; on failure
- *     one or two lines beginning "Error: " on standard error and no success line. The lines
- *     are listed in README.md. A path is shown in its converted form between single quotes,
- *     "(null)" for an absent path, "" for one that could not be converted, and every control
- *     character in it (bytes below 0x20, and 0x7F) as '?';
- *   - the output file: complete after a success; after a failure it is never deleted and
- *     holds at most what was written before the failure.
- * A call whose output path names its input file (through any link) is refused before the
- * input can be harmed.
+ * reported only through the output file and the message lines. A success prints exactly one
+ * line on standard output:
+ *   Compression successful: 'IN' -> 'OUT'        Decompression successful: 'IN' -> 'OUT'
+ * A failure prints no success line and one or two of these lines on standard error:
+ *   Error: Cannot open input file 'IN'           Error: Cannot open output file 'OUT'
+ *   Error: Input and output are the same file 'IN'
+ *   Error: Failed to read input file 'IN'        Error: Memory allocation failed
+ *   Error: Buffer allocation failed              Error: Failed to encode compressed data
+ *   Error: Invalid hex character, Error: Incomplete hex pair or Error: Failed to read hex
+ *     data, each followed by Error: Invalid Hex data (which also comes alone when memory
+ *     runs out while the container is read)
+ *   Error: Invalid compressed file format        Error: Invalid match distance
+ *   Error: Unexpected end of file reading literal
+ *   Error: Unexpected end of file reading match  Error: Invalid token type: 0xNN
+ *   Error: Failed to write decompressed data
+ * A path is shown in its converted form between single quotes: "(null)" for an absent path,
+ * nothing ('') for one that could not be converted, and each control character in it (bytes
+ * below 0x20, and 0x7F) as '?', so a path can never begin a line of its own. After a
+ * failure the output file is never deleted and holds at most what was written before it.
  *
- * Memory: a call holds the whole token stream in memory (packing about twice the input for
- * incompressible data); the token stream of one container is limited to 2^31 bytes, so the
- * largest input is about 1 GiB of incompressible data. See README.md.
+ * Memory and limits: a call holds the whole token stream in memory, which for incompressible
+ * data is twice the input; the token stream of one call is limited to 2^31 bytes, so the
+ * largest input is about 1 GiB of incompressible data (README.md has the details).
  *
- * Needs C11 (char16_t from <uchar.h>) or C++11. On 32-bit x86 Windows the functions use the
- * __cdecl convention whatever the including program's default; their exported names are
- * undecorated ("Quillpack", "Quillunpack") in every build.
+ * Needs C11 (char16_t from <uchar.h>) or C++11. On 32-bit x86 Windows both functions use the
+ * __cdecl convention (QUILLPACK_CALL) whatever the including program's default. Their
+ * exported names are undecorated ("Quillpack", "Quillunpack") in every build.
  */
 #ifndef QUILLPACK_H
 #define QUILLPACK_H
