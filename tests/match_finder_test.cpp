@@ -142,6 +142,7 @@ Bytes RepeatedBlocks(int blocks, uint32_t seed, int alphabet) {
 
 Bytes CorpusPrefix(const std::string &name, size_t size) {
   Bytes all = ReadFile(CorpusPath(name));
+  if (all.empty()) ADD_FAILURE() << "corpus file missing: " << CorpusPath(name);
   if (all.size() > size) all.resize(size);
   return all;
 }
@@ -150,7 +151,7 @@ constexpr size_t kBeyond = 32768 + 4 * kBlock;  // a full window and several blo
 
 void CompareShapes(const std::vector<Shape> &shapes) {
   for (const Shape &s : shapes) {
-    if (s.data.empty()) continue;  // corpus absent
+    if (s.data.empty()) continue;  // corpus absent, reported by CorpusPrefix
     auto t0 = std::chrono::steady_clock::now();
     size_t compared = Differential(s);
     EXPECT_GT(compared, 0u) << s.name;
@@ -308,7 +309,9 @@ Bytes LiteralTokens(const Bytes &input) {
 TEST(MatchFinder, ContainersEqualThePlainScanOnTheCorpus) {
   TempDir dir;
   int files = 0;
-  for (const std::string &name : CorpusFiles()) {
+  std::vector<std::string> names = CorpusFiles();
+  ASSERT_NE(names.front(), kCorpusMissing) << "cannot list the corpus folder " << CorpusPath("");
+  for (const std::string &name : names) {
     Bytes input = ReadFile(CorpusPath(name));
     if (input.size() >= 200000) continue;
     Outcome o = Capture(
@@ -318,7 +321,7 @@ TEST(MatchFinder, ContainersEqualThePlainScanOnTheCorpus) {
     EXPECT_TRUE(stream == LiteralTokens(input)) << name;
     ++files;
   }
-  if (files == 0) GTEST_SKIP() << "corpus not found";
+  EXPECT_GT(files, 0) << "no corpus file under 200000 bytes";
 }
 
 }  // namespace
