@@ -1,12 +1,16 @@
 /* quillpack-host: a host program that loads the Quillpack library by file name at run
- * time, as real hosts do, and calls one of its two functions. */
+ * time, as real hosts do, calls one of its two functions and tells the outcome by its exit
+ * status. The functions always return 999; like any host, this one learns the outcome from
+ * the lines the call prints, which it captures and passes on unchanged. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "message_capture.h"
 #include "quillpack.h"
 
-typedef int32_t (*QuillpackFunction)(const QuillpackChar *, const QuillpackChar *);
+/* The exports' type, with their calling convention (which matters on 32-bit Windows). */
+typedef int32_t(QUILLPACK_CALL *QuillpackFunction)(const QuillpackChar *, const QuillpackChar *);
 
 /* Loading the library by file name and finding a function in it: LoadLibraryA and
  * GetProcAddress on Windows, dlopen and dlsym elsewhere. */
@@ -61,16 +65,69 @@ static const char *LibraryError(void) {
 }
 #endif
 
-static int Usage(const char *program) {
-  fprintf(stderr,
+enum { kSucceeded = 0, kFailed = 1, kNotCalled = 2 };
+
+typedef struct {
+  const char *name;
+  const char *symbol;
+  const char *success; /* how its success line begins */
+} Command;
+
+static const Command kCommands[] = {
+    {"pack", "Quillpack", "Compression successful: "},
+    {"unpack", "Quillunpack", "Decompression successful: "},
+};
+
+static void PrintUsage(FILE *to, const char *program) {
+  fprintf(to,
           "usage: %s [-l LIBRARY] pack INPUT OUTPUT\n"
           "       %s [-l LIBRARY] unpack INPUT OUTPUT\n"
+          "       %s --help\n"
           "Calls Quillpack or Quillunpack from LIBRARY (default " DEFAULT_LIBRARY
-          "). The\n"
-          "outcome is the library's own message lines and the output file; this program\n"
-          "exits 0 once the call was made and 2 when it could not be made.\n",
-          program, program);
-  return 2;
+          ") and passes on the\n"
+          "lines it prints. Exit status: 0 when it printed its success line, 1 when it\n"
+          "printed an error line, 2 when the call could not be made (usage, loading).\n",
+          program, program, program);
+}
+
+static int UsageError(const char *program) {
+  PrintUsage(stderr, program);
+  return kNotCalled;
+}
+
+/* 1 when a line of `text` begins with `prefix`. */
+static int HasLine(const CapturedText *text, const char *prefix) {
+  size_t n = strlen(prefix);
+  size_t start = 0;
+  while (start < text->length) {
+    if (text->length - start >= n && memcmp(text->text + start, prefix, n) == 0) return 1;
+    const char *end = memchr(text->text + start, '\n', text->length - start);
+    if (end == NULL) break;
+    start = (size_t)(end - text->text) + 1;
+  }
+  return 0;
+}
+
+/* Calls `function` with the lines it prints captured, passes them on to this program's own
+ * streams and returns the exit status they stand for. */
+static int CallAndTell(const char *program, QuillpackFunction function, const char *success_prefix,
+                       const QuillpackChar *input, const QuillpackChar *output) {
+  MessageCapture *capture = MessageCaptureBegin();
+  if (capture == NULL) {
+    fprintf(stderr, "%s: cannot capture the library's messages\n", program);
+    return kNotCalled;
+  }
+  function(input, output); /* always 999: the outcome is in the lines */
+  CapturedText out, err;
+  int complete = MessageCaptureEnd(capture, &out, &err);
+  fwrite(out.text, 1, out.length, stdout);
+  fwrite(err.text, 1, err.length, stderr);
+  fflush(stdout);
+  int succeeded = complete && !HasLine(&err, "Error: ") && HasLine(&out, success_prefix);
+  if (!complete) fprintf(stderr, "%s: out of memory while reading the messages\n", program);
+  free(out.text);
+  free(err.text);
+  return succeeded ? kSucceeded : kFailed;
 }
 
 #ifdef _WIN32
@@ -132,41 +189,51 @@ static QuillpackChar *ArgumentToUtf16(const char *text) {
 #endif
 
 int main(int argc, char **argv) {
+  const char *program = argc > 0 ? argv[0] : "quillpack-host";
+  if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
+    PrintUsage(stdout, program);
+    return kSucceeded;
+  }
   const char *library = DEFAULT_LIBRARY;
   int arg = 1;
   if (arg + 1 < argc && strcmp(argv[arg], "-l") == 0) {
     library = argv[arg + 1];
     arg += 2;
   }
-  if (argc - arg != 3) return Usage(argv[0]);
-  const char *symbol = strcmp(argv[arg], "pack") == 0     ? "Quillpack"
-                       : strcmp(argv[arg], "unpack") == 0 ? "Quillunpack"
-                                                          : NULL;
-  if (symbol == NULL) return Usage(argv[0]);
+  if (arg >= argc) return UsageError(program);
+  const Command *command = NULL;
+  for (size_t i = 0; i < sizeof kCommands / sizeof kCommands[0]; ++i)
+    if (strcmp(argv[arg], kCommands[i].name) == 0) command = &kCommands[i];
+  if (command == NULL) {
+    fprintf(stderr, "%s: unknown command '%s'\n", program, argv[arg]);
+    return UsageError(program);
+  }
+  if (argc - arg != 3) {
+    fprintf(stderr, "%s: %s takes an input and an output path\n", program, command->name);
+    return UsageError(program);
+  }
 
   Library handle = LibraryOpen(library);
   if (handle == NULL) {
-    fprintf(stderr, "%s: cannot load %s: %s\n", argv[0], library, LibraryError());
-    return 2;
+    fprintf(stderr, "%s: cannot load %s: %s\n", program, library, LibraryError());
+    return kNotCalled;
   }
-  QuillpackFunction function = LibraryFind(handle, symbol);
+  QuillpackFunction function = LibraryFind(handle, command->symbol);
   if (function == NULL) {
-    fprintf(stderr, "%s: %s has no function %s\n", argv[0], library, symbol);
+    fprintf(stderr, "%s: %s has no function %s\n", program, library, command->symbol);
     LibraryClose(handle);
-    return 2;
+    return kNotCalled;
   }
   QuillpackChar *input = ArgumentToUtf16(argv[arg + 1]);
   QuillpackChar *output = ArgumentToUtf16(argv[arg + 2]);
+  int status = kNotCalled;
   if (input == NULL || output == NULL) {
-    fprintf(stderr, "%s: paths must be valid text\n", argv[0]);
-    free(input);
-    free(output);
-    LibraryClose(handle);
-    return 2;
+    fprintf(stderr, "%s: paths must be valid text\n", program);
+  } else {
+    status = CallAndTell(program, function, command->success, input, output);
   }
-  function(input, output); /* always 999: the outcome is in the library's messages */
   free(input);
   free(output);
   LibraryClose(handle);
-  return 0;
+  return status;
 }

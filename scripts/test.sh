@@ -1,13 +1,55 @@
 #!/usr/bin/env bash
-# Builds Quillpack and runs every test suite: the unit and integration tests natively, then
-# under the sanitizers, with the fuzz targets (scripts/test-sanitizers.sh).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_BUILD_TESTS=ON
-cmake --build "$build" -j 2
-ctest --test-dir "$build" --output-on-failure -j 2
-bash scripts/test-sanitizers.sh
-# The cross builds: the Windows DLL under Wine, and 32-bit ARM under qemu-user.
-bash scripts/test-windows.sh
-bash scripts/test-arm.sh
+# Installs what the tests need (scripts/packages.sh), then builds Quillpack and runs every
+# suite: native, the sanitizers, each fuzz target, the Windows DLLs (x64 and x86) under Wine
+# and 32-bit ARM under qemu-user. Every suite runs even after one fails; the script ends
+# with one table of each suite's result, test count, skipped count and time, and exits
+# non-zero when any suite failed.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit
+source scripts/packages.sh
+if ! install_packages "${QUILLPACK_TEST_PACKAGES[@]}"; then
+  echo "cannot install the packages the tests need" >&2
+  exit 1
+fi
+
+counts=$(mktemp "${TMPDIR:-/tmp}/quillpack-counts-XXXXXX")
+trap 'rm -f "$counts"' EXIT
+rows=()
+failed=0
+started=$SECONDS
+
+# suite NAME COMMAND...: runs one suite and keeps its row for the table.
+suite() {
+  local name=$1 start=$SECONDS status=0
+  shift
+  echo
+  echo "######## $name"
+  : >"$counts"
+  QUILLPACK_COUNTS=$counts "$@" || status=$?
+  local seconds=$((SECONDS - start)) result=pass
+  [ $status -eq 0 ] || { result=FAIL; failed=1; }
+  local kind count skipped
+  kind=$(awk 'NR == 1 { print $1 }' "$counts")
+  count=$(awk '{ n += $2 } END { print n + 0 }' "$counts")
+  skipped=$(awk '{ n += $3 } END { print n + 0 }' "$counts")
+  rows+=("$(printf '%-22s %-6s %12s %8s %6s' "$name" "$result" "$count ${kind:-tests}" \
+    "$skipped" "$(printf '%d:%02d' $((seconds / 60)) $((seconds % 60)))")")
+}
+
+suite native bash scripts/test-native.sh
+suite sanitizers bash scripts/test-sanitizers.sh
+for target in decompress roundtrip hex_reader; do
+  suite "fuzz $target" bash scripts/test-fuzz.sh "$target"
+done
+suite "windows x64" bash scripts/test-windows.sh x64
+suite "windows x86" bash scripts/test-windows.sh x86
+suite arm bash scripts/test-arm.sh
+
+total=$((SECONDS - started))
+echo
+echo "######## summary"
+printf '%-22s %-6s %12s %8s %6s\n' suite result tests skipped time
+printf '%s\n' "${rows[@]}"
+printf '%-22s %-6s %12s %8s %6s\n' total "$([ $failed -eq 0 ] && echo pass || echo FAIL)" "" "" \
+  "$(printf '%d:%02d' $((total / 60)) $((total % 60)))"
+exit $failed

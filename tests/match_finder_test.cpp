@@ -172,6 +172,7 @@ Bytes RepeatedBlocks(int blocks, uint32_t seed, int alphabet) {
 
 Bytes CorpusPrefix(const std::string &name, size_t size) {
   Bytes all = ReadFile(CorpusPath(name));
+  if (all.empty()) ADD_FAILURE() << "corpus file missing: " << CorpusPath(name);
   if (all.size() > size) all.resize(size);
   return all;
 }
@@ -308,7 +309,7 @@ Bytes Tokens(const Bytes &input, Search search, Append append) {
 TEST(MatchFinder, ContainersEqualThePlainScanAndTheSmallFinder) {
   TempDir dir;
   std::vector<std::string> names = CorpusFiles();
-  ASSERT_FALSE(names.empty()) << "corpus not found";
+  ASSERT_NE(names.front(), kCorpusMissing) << "cannot list the corpus folder " << CorpusPath("");
   for (const std::string &name : names) {
     Bytes input = ReadFile(CorpusPath(name));
     Outcome o = Capture(

@@ -1,8 +1,15 @@
-// What must hold on every target whatever its size_t and plain char: growth limits, high bytes,
-// round trips past the window.
+// What must hold on every target whatever its size_t, plain char and file offsets: growth
+// limits, high bytes, round trips past the window, files past 2 GiB.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
@@ -102,10 +109,8 @@ TEST(Portability, RoundTripsPastTheWindow) {
   twice.insert(twice.end(), period.begin(), period.end());
   twice.insert(twice.end(), period.begin(), period.begin() + 5000);
   const Bytes inputs[] = {
-      Repeating(32767, "window"),
-      Repeating(32768, "window"),
-      Repeating(32769, "window"),
-      twice,
+      Repeating(32767, "window"),           Repeating(32768, "window"),
+      Repeating(32769, "window"),           twice,
       Repeating(200000, "quill and pack "),
   };
   for (const Bytes &input : inputs) {
@@ -125,6 +130,28 @@ TEST(Portability, RoundTripsPastTheWindow) {
     EXPECT_EQ(replayed, input) << input.size();
   }
 }
+
+#ifndef _WIN32
+// A file past 2 GiB is a file like any other on every target: a 32-bit build without 64-bit
+// file offsets could neither open it (EOVERFLOW) nor see that an output path names it, and
+// would truncate it. A sparse file takes no room.
+TEST(Portability, FilesBeyondTwoGibibytes) {
+  static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
+  const off_t size = off_t{3} << 30;
+  TempDir dir;
+  std::string big = dir.Path("big");
+  WriteText(big, "x");
+  ASSERT_EQ(truncate(big.c_str(), size), 0) << std::strerror(errno);
+  for (auto operation : {quillpack::CompressFile, quillpack::DecompressFile}) {
+    Outcome o = Capture([&] { return operation(big.c_str(), big.c_str()); });
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(o.err, "Error: Input and output are the same file '" + big + "'\n");
+    struct stat st;
+    ASSERT_EQ(stat(big.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, size);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace quillpack_test

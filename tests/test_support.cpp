@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -99,25 +100,37 @@ Bytes Repeating(size_t size, const std::string &pattern) {
   return b;
 }
 
-std::string CorpusPath(const std::string &name) { return std::string(QUILLPACK_CORPUS_DIR) + "/" + name; }
+std::string CorpusPath(const std::string &name) {
+  return std::string(QUILLPACK_CORPUS_DIR) + "/" + name;
+}
+
+const char kCorpusMissing[] = "corpus-missing";
 
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> names;
   DIR *dir = opendir(QUILLPACK_CORPUS_DIR);
-  if (dir == nullptr) return names;
-  while (dirent *e = readdir(dir)) {
+  if (dir == nullptr) return {kCorpusMissing};
+  // A failed read ends the listing like its end does; only errno tells them apart (a
+  // 32-bit build without 64-bit file offsets fails here with EOVERFLOW).
+  for (;;) {
+    errno = 0;
+    dirent *e = readdir(dir);
+    if (e == nullptr) break;
     std::string name = e->d_name;
     if (name == "." || name == ".." || name == "README.md" || name == "SHA256SUMS") continue;
     names.push_back(name);
   }
+  bool failed = errno != 0;
   closedir(dir);
+  if (failed || names.empty()) return {kCorpusMissing};
   std::sort(names.begin(), names.end());
   return names;
 }
 
 bool ReplayTokens(const Bytes &tokens, Bytes *restored) {
   restored->clear();
-  if (tokens.size() < 4 || tokens[0] != 'Q' || tokens[1] != 'P' || tokens[2] != 'K' || tokens[3] != 1)
+  if (tokens.size() < 4 || tokens[0] != 'Q' || tokens[1] != 'P' || tokens[2] != 'K' ||
+      tokens[3] != 1)
     return false;
   size_t i = 4;
   while (i < tokens.size()) {
@@ -128,7 +141,8 @@ bool ReplayTokens(const Bytes &tokens, Bytes *restored) {
       size_t length = tokens[i + 1];
       size_t distance = tokens[i + 2] | tokens[i + 3] << 8;
       if (distance == 0 || distance > 32768 || distance > restored->size()) return false;
-      for (size_t k = 0; k < length; ++k) restored->push_back((*restored)[restored->size() - distance]);
+      for (size_t k = 0; k < length; ++k)
+        restored->push_back((*restored)[restored->size() - distance]);
       i += 4;
     } else {
       return false;
@@ -182,7 +196,8 @@ std::u16string Utf16(const std::string &utf8) {
     uint32_t code;
     int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
     code = extra == 0 ? c : extra == 1 ? c & 0x1F : extra == 2 ? c & 0x0F : c & 0x07;
-    for (int k = 1; k <= extra; ++k) code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    for (int k = 1; k <= extra; ++k)
+      code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
     i += static_cast<size_t>(extra) + 1;
     if (code >= 0x10000) {
       code -= 0x10000;

@@ -43,9 +43,14 @@ Outcome Capture(const std::function<int()> &call);
 Bytes RandomBytes(size_t size, uint32_t seed, int alphabet = 256);
 Bytes Repeating(size_t size, const std::string &pattern);
 
-// The corpus file `name`, or an empty vector if the corpus is not there.
+// The path of the corpus file `name` (QUILLPACK_CORPUS_DIR).
 std::string CorpusPath(const std::string &name);
+
+// The corpus files' names, sorted. When the corpus folder cannot be listed (it is missing,
+// empty, or a read of it fails) the list holds the one name kCorpusMissing, so that tests
+// built over it fail instead of vanishing.
 std::vector<std::string> CorpusFiles();
+extern const char kCorpusMissing[];
 
 // The bytes a token stream stands for, replayed independently of the library's decoder.
 // Returns false if the stream is not well formed.

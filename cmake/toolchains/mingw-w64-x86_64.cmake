@@ -19,8 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run (and are listed by gtest_discover_tests) through Wine.
-find_program(QUILLPACK_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+# Test programs run (and are listed by gtest_discover_tests) through Wine's 64-bit loader.
+find_program(QUILLPACK_WINE NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(QUILLPACK_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILLPACK_WINE})
 endif()

@@ -30,10 +30,12 @@ int32_t RunWithPaths(int (*operation)(const char *, const char *), const Quillpa
 
 }  // namespace
 
-extern "C" int32_t Quillpack(const QuillpackChar *input_path, const QuillpackChar *output_path) {
+extern "C" int32_t QUILLPACK_CALL Quillpack(const QuillpackChar *input_path,
+                                            const QuillpackChar *output_path) {
   return RunWithPaths(quillpack::CompressFile, input_path, output_path);
 }
 
-extern "C" int32_t Quillunpack(const QuillpackChar *input_path, const QuillpackChar *output_path) {
+extern "C" int32_t QUILLPACK_CALL Quillunpack(const QuillpackChar *input_path,
+                                              const QuillpackChar *output_path) {
   return RunWithPaths(quillpack::DecompressFile, input_path, output_path);
 }

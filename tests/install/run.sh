@@ -14,6 +14,9 @@ libdir=$(dirname "$(find "$prefix" -name 'libquillpack.so.1' | head -n1)")
 test -L "$libdir/libquillpack.so" && test -L "$libdir/libquillpack.so.1"
 
 echo "== CMake package"
+# Consumers are asked for the standards the header needs (char16_t: C11 or C++11).
+grep -q 'INTERFACE_COMPILE_FEATURES "c_std_11;cxx_std_11"' \
+  "$(dirname "$(find "$prefix" -name 'QuillpackTargets.cmake' | head -n1)")/QuillpackTargets.cmake"
 cmake -S "$here" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/cmake-build" >/dev/null
 mkdir -p "$work/run1"

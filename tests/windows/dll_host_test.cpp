@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 #include "quillpack.h"
 #include "test_support.h"
@@ -101,6 +103,29 @@ TEST(WindowsDll, ExportsPlainNamesAtOrdinalsOneAndTwo) {
   }
   EXPECT_TRUE(FreeLibrary(dll.module));
 }
+
+#if defined(__i386__)
+extern "C" int32_t __cdecl PackFromStdcallHost(void (*found)(), const wchar_t *input,
+                                               const wchar_t *output);
+
+// A 32-bit host whose compiler makes stdcall its default (stdcall_host.cpp, which also checks
+// the declared type when it compiles) calls the export through the header's declaration.
+TEST(WindowsDll, HostsWithStdcallAsTheirDefaultCallCorrectly) {
+  Dll dll = Load(kDllName);
+  ASSERT_NE(dll.pack, nullptr);
+  TempDir dir;
+  WriteText(dir.Path("in"), "called from a stdcall host");
+  std::wstring in = Wide(dir.Path("in")), qpk = Wide(dir.Path("in.qpk"));
+  auto found = reinterpret_cast<void (*)()>(GetProcAddress(dll.module, "Quillpack"));
+  for (int round = 0; round < 3; ++round) {
+    Outcome o = Capture([&] { return PackFromStdcallHost(found, in.c_str(), qpk.c_str()); });
+    EXPECT_EQ(o.result, 999);
+    EXPECT_EQ(o.err, "");
+    EXPECT_NE(o.out.find("Compression successful"), std::string::npos);
+  }
+  FreeLibrary(dll.module);
+}
+#endif
 
 TEST(WindowsDll, CarriesVersionOneZeroZeroOne) {
   Dll dll = Load(kDllName);
@@ -320,36 +345,85 @@ TEST(WindowsDll, RecognisesTheInputUnderOtherNames) {
   FreeLibrary(dll.module);
 }
 
-// Paths reach fopen in the ANSI code page: a character of the code page arrives intact (and
-// is shown in its code-page form), one with no counterpart there becomes the substitute '?'.
-TEST(WindowsDll, PathsTravelInTheAnsiCodePage) {
-  if (GetACP() != 1252) GTEST_SKIP() << "expects the Western European code page, got " << GetACP();
+// Paths reach fopen in the ANSI code page, converted exactly or not at all. A name the code
+// page holds arrives intact (and is shown in its code-page form); a name with a character it
+// lacks becomes the empty path, which opens nothing. A best-fit look-alike must never stand
+// in: fullwidth full stops and reverse solidus, or a division slash, would turn into "..\"
+// or "../" and name a file outside the folder the host checked. Run in code page 1252 and,
+// by a second test program, in UTF-8 (tests/CMakeLists.txt).
+TEST(WindowsDll, PathsConvertExactlyOrNotAtAll) {
+  const UINT code_page = GetACP();
+  const bool utf8 = code_page == CP_UTF8;
+  if (const char *expected = std::getenv("QUILLPACK_EXPECT_CODE_PAGE")) {
+    ASSERT_EQ(std::to_string(code_page), expected) << "the program's manifest was not honoured";
+  }
+  if (code_page != 1252 && !utf8) {
+    GTEST_SKIP() << "expects code page 1252 or UTF-8, got " << code_page;
+  }
   Dll dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   TempDir dir;
-  std::wstring base = Wide(dir.Path(""));
-  std::wstring in = base + L"caf\u00E9", qpk = base + L"caf\u00E9.qpk", out = base + L"\u00FCber";
-  FILE *f = _wfopen(in.c_str(), L"wb");
-  ASSERT_NE(f, nullptr);
-  std::fputs("na\u00EFve bytes", f);
-  std::fclose(f);
+  ASSERT_TRUE(std::filesystem::create_directory(dir.Path("sub")));
+  WriteText(dir.Path("secret.txt"), "beside the folder");
+  WriteText(dir.Path("sub/plain.txt"), "plain");
+  const std::wstring sub = Wide(dir.Path("sub/"));
 
-  Outcome packed = Capture([&] { return dll.pack(in.c_str(), qpk.c_str()); });
-  EXPECT_EQ(packed.err, "");
-  EXPECT_EQ(packed.out, "Compression successful: '" + dir.Path("caf\xE9") + "' -> '" +
-                            dir.Path("caf\xE9.qpk") + "'\n");
-  Outcome unpacked = Capture([&] { return dll.unpack(qpk.c_str(), out.c_str()); });
-  EXPECT_EQ(unpacked.err, "");
-  EXPECT_EQ(ReadWide(out), "na\u00EFve bytes");
+  struct Name {
+    std::wstring wide;
+    std::string in_code_page;  // empty: not in the code page
+  };
+  std::vector<Name> reachable = {{L"\u00E4.txt", utf8 ? "\xC3\xA4.txt" : "\xE4.txt"}};
+  if (utf8) {
+    // Three bytes for each of these units: more than two bytes per unit of the whole path.
+    Name cjk{std::wstring(64, L'\u4E2D') + L".txt", ".txt"};
+    for (int i = 0; i < 64; ++i) cjk.in_code_page.insert(0, "\xE4\xB8\xAD");
+    reachable.push_back(cjk);
+  }
+  for (const Name &name : reachable) {
+    std::wstring in = sub + name.wide, qpk = in + L".qpk", out = in + L".out";
+    FILE *f = _wfopen(in.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("na\u00EFve bytes", f);
+    std::fclose(f);
+    Outcome packed = Capture([&] { return dll.pack(in.c_str(), qpk.c_str()); });
+    EXPECT_EQ(packed.err, "") << name.in_code_page;
+    EXPECT_EQ(packed.out, "Compression successful: '" + dir.Path("sub/" + name.in_code_page) +
+                              "' -> '" + dir.Path("sub/" + name.in_code_page + ".qpk") + "'\n");
+    Outcome unpacked = Capture([&] { return dll.unpack(qpk.c_str(), out.c_str()); });
+    EXPECT_EQ(unpacked.err, "") << name.in_code_page;
+    EXPECT_EQ(ReadWide(out), "na\u00EFve bytes") << name.in_code_page;
+  }
 
-  // U+4E2D has no counterpart in code page 1252, so this file is out of reach by its name.
-  std::wstring foreign = base + L"\u4E2D";
-  f = _wfopen(foreign.c_str(), L"wb");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
-  Outcome lost = Capture([&] { return dll.pack(foreign.c_str(), qpk.c_str()); });
-  EXPECT_EQ(lost.result, 999);
-  EXPECT_EQ(lost.err, "Error: Cannot open input file '" + dir.Path("?") + "'\n");
+  // In UTF-8 every one of these but the lone surrogate is an ordinary name inside the folder.
+  const Name unreachable[] = {
+      {L"\uFF0E\uFF0E\uFF3C", utf8 ? "\xEF\xBC\x8E\xEF\xBC\x8E\xEF\xBC\xBC" : ""},
+      {L"\uFF0E\uFF0E\u2215", utf8 ? "\xEF\xBC\x8E\xEF\xBC\x8E\xE2\x88\x95" : ""},
+      {L"\u4E2D", utf8 ? "\xE4\xB8\xAD" : ""},
+      {L"\xD800", ""},
+  };
+  for (const Name &name : unreachable) {
+    std::string shown = name.in_code_page.empty() ? "" : dir.Path("sub/" + name.in_code_page);
+    std::wstring plain = sub + L"plain.txt", escaped = sub + name.wide + L"escaped.qpk";
+    Outcome o = Capture([&] { return dll.pack(plain.c_str(), escaped.c_str()); });
+    EXPECT_EQ(o.result, 999);
+    if (name.in_code_page.empty()) {
+      EXPECT_EQ(o.err, "Error: Cannot open output file ''\n");
+      EXPECT_EQ(o.out, "");
+    } else {
+      EXPECT_EQ(o.err, "") << shown;
+      EXPECT_EQ(o.out, "Compression successful: '" + dir.Path("sub/plain.txt") + "' -> '" + shown +
+                           "escaped.qpk'\n");
+      EXPECT_EQ(ReadWide(escaped).substr(0, 8), "51504B01") << shown;
+    }
+    EXPECT_FALSE(FileExists(dir.Path("escaped.qpk"))) << shown;
+
+    std::wstring secret = sub + name.wide + L"secret.txt", stolen = sub + L"stolen.qpk";
+    o = Capture([&] { return dll.pack(secret.c_str(), stolen.c_str()); });
+    EXPECT_EQ(o.err, "Error: Cannot open input file '" + shown +
+                         (shown.empty() ? "" : "secret.txt") + "'\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_FALSE(FileExists(dir.Path("sub/stolen.qpk"))) << shown;
+  }
   FreeLibrary(dll.module);
 }
 

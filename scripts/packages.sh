@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sourced by the scripts that install what they need from Debian's packages (Debian 12 or
+# Ubuntu; as root, or through sudo).
+
+# What building the library and the demo needs.
+QUILLPACK_BUILD_PACKAGES=(g++ cmake ninja-build)
+# shellcheck disable=SC2034  # used by the scripts that source this one
+# What the test suites need besides: GoogleTest (built from its sources for cross builds),
+# pkg-config for the install test, clang and its runtime for the sanitizers and libFuzzer,
+# mingw-w64 for both Windows DLLs with Wine's 64- and 32-bit loaders, the ARM cross compiler
+# with qemu-user, and file for the target checks.
+QUILLPACK_TEST_PACKAGES=("${QUILLPACK_BUILD_PACKAGES[@]}" libgtest-dev googletest pkg-config
+  clang libclang-rt-14-dev llvm-14
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine32:i386
+  g++-arm-linux-gnueabihf qemu-user file)
+
+# install_packages PACKAGE...: installs those not installed yet (apt-get update first);
+# enables the i386 architecture when a package needs it. Returns apt-get's status.
+install_packages() {
+  local missing=() p sudo=""
+  for p in "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "== installing: ${missing[*]}"
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386 || return
+  fi
+  $sudo apt-get update || return
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
