@@ -125,16 +125,11 @@ inline void FileFast(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint3
 // Takes in the bytes up to `to_end`, once every level is filing (32 bytes seen): for each
 // byte, the position it completes in each level, all levels at once. One pass per byte
 // rather than one per level keeps a one-byte append (a literal) cheap.
-template <bool kRuns, uint32_t kRoom, class... L>
-void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>) {
-  constexpr uint32_t kCount = sizeof...(L);
-  uint16_t *heads[kCount];
-  uint16_t *links[kCount];
-  for (uint32_t i = 0; i < kCount; ++i) {
-    heads[i] = f->level[i].head;
-    links[i] = f->level[i].link;
-  }
+template <bool kRuns, uint32_t kRoom, class... L, size_t... I>
+void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
+                  std::index_sequence<I...>) {
   const uint8_t *copy = f->copy - f->base;  // indexed by position
+  ChainLevel *level = f->level;
   uint32_t end = f->end;
   uint32_t oldest = f->oldest;
   uint32_t run_length = f->run_length;
@@ -155,15 +150,19 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>) {
       }
     }
     const uint32_t e = ++end;
-    uint32_t i = 0;
-    ((FileFast<L, kRuns>(heads[i], links[i], copy + (e - L::length), e - L::length, run_length),
-      ++i),
+    (FileFast<L, kRuns>(level[I].head, level[I].link, copy + (e - L::length), e - L::length,
+                        run_length),
      ...);
   }
   f->end = end;
   f->oldest = oldest;
   f->run_length = run_length;
   f->last = last;
+}
+
+template <bool kRuns, uint32_t kRoom, class... L>
+void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> shape) {
+  ArriveSteady(f, to_end, shape, std::index_sequence_for<L...>{});
 }
 
 // Takes in the bytes up to `to_end` (already in the copy).
@@ -196,7 +195,7 @@ void SweepHeads(MatchFinder *f) {
     uint32_t buckets = (1u << f->level[i].hash_bits) + 1;
     for (uint32_t b = 0; b < buckets; ++b) {
       uint16_t age = static_cast<uint16_t>(newest - head[b]);
-      head[b] = age >= kWindowSize ? stale : head[b];
+      head[b] = (age & 0x8000) ? stale : head[b];  // age >= kWindowSize
     }
   }
   f->sweep = f->end + kSweepInterval;
@@ -274,7 +273,12 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
       std::memmove(f->copy, FinderBytes(f, f->oldest), f->end - f->oldest);
       f->base = f->oldest;
     }
-    std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
+    // Most appends are a literal's one byte.
+    if (chunk == 1) {
+      f->copy[f->end - f->base] = bytes[0];
+    } else {
+      std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
+    }
     ArriveBytes(f, f->end + chunk);
     bytes += chunk;
     count -= chunk;
