@@ -203,8 +203,9 @@ TEST(MatchFinder, RunsOfEveryLength) {
 }
 
 // Periodic stretches, folded into streaks in the full finder and the small one alike: every
-// period from 1 to 40 in stretches that cross block ends and age out of the window, and
-// stretches long enough that a streak's oldest members leave the window while it is walked.
+// period from 1 to 40, and longer ones up to the longest a streak may have and past it, in
+// stretches that cross block ends and age out of the window, and stretches long enough that
+// a streak's oldest members leave the window while it is walked.
 TEST(MatchFinder, StretchesOfEveryPeriod) {
   CompareShapes({
       {"stretches of periods 1-40", Stretches(kBeyond, 20, PeriodsUpTo(40), 40), Walk::kTokens, 0},
@@ -213,6 +214,8 @@ TEST(MatchFinder, StretchesOfEveryPeriod) {
       {"long stretches of periods 1-40, every position",
        Stretches(kBeyond, 27, PeriodsUpTo(40), 200), Walk::kEveryPosition, 7},
       {"stretches of periods 2, 3, 7", Stretches(kBeyond, 22, {2, 3, 7}, 90), Walk::kTokens, 0},
+      {"stretches of long periods", Stretches(kBeyond, 28, {41, 64, 100, 200, 255, 256}, 8),
+       Walk::kEveryPosition, 17},
       {"periods 2, 3, 5 longer than the window",
        Concat({Stretches(40000, 23, {2}, 40000), Stretches(40000, 24, {3}, 40000),
                Stretches(10000, 25, {2, 3, 5}, 30), Stretches(20000, 26, {5}, 20000)}),

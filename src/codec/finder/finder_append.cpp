@@ -53,6 +53,7 @@ size_t BlockSize(const FinderShape &shape) {
     size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + 1) * sizeof(uint16_t));
     size += AlignUp(kWindowSize * sizeof(uint16_t));
     size += AlignUp(kWindowSize);
+    size += AlignUp(kWindowSize / 8);
   }
   if (shape.runs) size += AlignUp(sizeof(RunLists));
   size += AlignUp(kWindowSize * sizeof(uint32_t));
@@ -197,6 +198,9 @@ void SweepHeads(MatchFinder *f) {
       uint16_t age = static_cast<uint16_t>(newest - head[b]);
       head[b] = (age & 0x8000) ? stale : head[b];  // age >= kWindowSize
     }
+    // Failed folds are forgotten too; a mark left for a slot's next position only delays a
+    // fold until the next sweep.
+    std::memset(f->level[i].unfolded, 0, kWindowSize / 8);
   }
   f->sweep = f->end + kSweepInterval;
 }
@@ -227,6 +231,7 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     ChainLevel *lv = &f->level[i];
     lv->length = shape.levels[i].length;
     lv->hash_bits = shape.levels[i].hash_bits;
+    lv->fold_period = i + 1 == shape.level_count ? kMaxStreakPeriod : lv->length;
     size_t heads = (size_t{1} << lv->hash_bits) + 1;
     lv->head = reinterpret_cast<uint16_t *>(p);
     // Every bucket starts out naming the position kWindowSize before the first: empty.
@@ -237,6 +242,9 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     p += AlignUp(kWindowSize * sizeof(uint16_t));
     lv->period = p;
     p += AlignUp(kWindowSize);
+    lv->unfolded = p;
+    std::memset(lv->unfolded, 0, kWindowSize / 8);
+    p += AlignUp(kWindowSize / 8);
   }
   f->runs = nullptr;
   if (shape.runs) {

@@ -17,8 +17,7 @@ uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
       uint32_t length = MatchAt(f, q, t);
       if (length >= k) return length;
     }
-    uint16_t link = lv->link[t & kWindowMask];
-    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    uint16_t link = LinkFolded(f, lv, t);
     if (link == 0) break;
     // Every member of a streak has t's k bytes: none reaches k if t does not. Its oldest
     // member is examined again, harmlessly, on the way to its link.
@@ -60,13 +59,11 @@ bool PastTheBreak(const MatchFinder *f, const Lookahead &q, uint32_t e, Best *be
 // weighed on the way back, and the first to reach `cap` (which no candidate exceeds) ends the
 // walk.
 Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint32_t cap) {
-  const uint32_t k = lv->length;
   const uint32_t end = f->end;
   uint32_t *noted = f->scratch;  // end - position; kNotedStreak set for a streak head
   uint32_t n = 0;
   while (t >= f->oldest) {
-    uint16_t link = lv->link[t & kWindowMask];
-    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    uint16_t link = LinkFolded(f, lv, t);
     if (link & kStreakLink) {
       noted[n++] = (end - t) | kNotedStreak;
       t -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
@@ -81,7 +78,7 @@ Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint3
     uint32_t entry = noted[--n];
     uint32_t s = end - (entry & ~kNotedStreak);
     if (entry & kNotedStreak) {
-      WeighStreak<kOldestFirst>(f, lv, &q, StreakAt(f, lv, s), &best);
+      WeighStreak<kOldestFirst>(f, &q, StreakAt(f, lv, s), &best);
     } else {
       Weigh<kOldestFirst>(f, q, s, &best);
     }
@@ -96,11 +93,9 @@ Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint3
 // the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
 Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
   Best best{0, 0};
-  const uint32_t k = lv->length;
   uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
   while (t >= f->oldest) {
-    uint16_t link = lv->link[t & kWindowMask];
-    if (link != 0 && link <= k) link = FoldStreak(f, lv, t, link);
+    uint16_t link = LinkFolded(f, lv, t);
     if (link & kStreakLink) {
       Streak s = StreakAt(f, lv, t);
       if (StreakHoldsLookahead(f, lv, &q, s)) {
@@ -112,7 +107,7 @@ Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
         Best older = OldestFirst(f, lv, q, t, cap);
         return older.length >= best.length ? older : best;
       }
-      WeighStreak<kNewestFirst>(f, lv, &q, s, &best);
+      WeighStreak<kNewestFirst>(f, &q, s, &best);
       // The oldest member, if still in the window, goes on to its own link; weighing it
       // again changes nothing.
       t -= link & kLinkDistance;

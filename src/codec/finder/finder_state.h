@@ -25,6 +25,9 @@ static_assert(kWindowSize == 0x8000, "links are 15-bit distances");
 constexpr uint16_t kStreakLink = 0x8000;
 constexpr uint16_t kLinkDistance = 0x7FFF;
 
+// The longest period a streak may have (a level's period[] holds one byte).
+constexpr uint32_t kMaxStreakPeriod = 255;
+
 // Positions are 32-bit counts from an origin. They are rebased (moved down by a multiple of
 // 65536, which keeps every head and link as it is) once the newest passes kRebaseMark, so
 // that inputs of any size work.
@@ -48,9 +51,14 @@ constexpr uint32_t kNotedStreak = 0x80000000u;
 struct ChainLevel {
   uint32_t length;     // bytes hashed
   uint32_t hash_bits;  // log2 of the bucket count
-  uint16_t *head;      // by bucket: the newest position filed there, its low 16 bits
-  uint16_t *link;      // by position mod kWindowSize: see kStreakLink
-  uint8_t *period;     // by position mod kWindowSize: a streak head's period
+  // Streaks of periods up to this are folded: the level's length, and on the longest level
+  // up to 255, so that data repeating every few dozen bytes is folded where long matches are
+  // answered, while shorter levels stay clear of chains that only look periodic.
+  uint32_t fold_period;
+  uint16_t *head;     // by bucket: the newest position filed there, its low 16 bits
+  uint16_t *link;     // by position mod kWindowSize: see kStreakLink
+  uint8_t *period;    // by position mod kWindowSize: a streak head's period
+  uint8_t *unfolded;  // by position mod kWindowSize, a bit each: a fold was tried in vain
 };
 
 struct MatchFinder {

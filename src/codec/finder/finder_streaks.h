@@ -54,35 +54,49 @@ inline uint32_t LookaheadExtent(Lookahead *q, uint32_t d) {
   return q->extent;
 }
 
-// Position t of level `lv`, in the window, has a plain link `d` (1 <= d <= k) to the next
+// Position t of level `lv`, in the window, has a plain link `d` (1 <= d <= 255) to the next
 // older position of its bucket. When t, t - d, t - 2d, ..., follow each other in the chain
 // (three or more, down to the oldest in the window, or through a streak of period d) and the
-// bytes they cover repeat with period d, rewrites t's link as a streak link. Returns t's
-// link as it now stands.
+// bytes they cover repeat with period d, checked byte for byte, rewrites t's link as a streak
+// link. Returns t's link as it now stands.
 uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d);
 
-// The streak headed by t: its period, and its oldest member in the window.
+// The link of t, folded into a streak link when t heads a streak of a period up to the
+// level's fold_period. The next position's link is looked at first, as a fold needs it to
+// equal t's, and a fold that failed at t since the last sweep is not tried again.
+inline uint16_t LinkFolded(MatchFinder *f, ChainLevel *lv, uint32_t t) {
+  uint16_t link = lv->link[t & kWindowMask];
+  if (link == 0 || link > lv->fold_period) return link;
+  uint32_t next = t - link;
+  if (next < f->oldest) return link;
+  uint16_t next_link = lv->link[next & kWindowMask];
+  if (next_link != link && !(next_link & kStreakLink)) return link;
+  if (lv->unfolded[(t & kWindowMask) >> 3] & (1u << (t & 7))) return link;
+  return FoldStreak(f, lv, t, link);
+}
+
+// The streak headed by t: its period, its oldest member in the window, and where the stretch
+// of that period holding it ends (z; 0 when t is the only member left in the window).
 struct Streak {
   uint32_t head;
   uint32_t period;
   uint32_t first;
+  uint32_t end;
 };
 
 Streak StreakAt(const MatchFinder *f, const ChainLevel *lv, uint32_t t);
 
-// True when the streak's members start with the lookahead's k bytes (all of them or none
-// do); then the lookahead keeps the streak's period for LookaheadExtent(q, period) >= k
-// bytes.
+// True when the streak's members start with the lookahead's k bytes and a whole period of
+// the stretch; then the lookahead keeps the streak's period for LookaheadExtent(q, period)
+// >= k bytes.
 bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead *q,
                           const Streak &s);
 
 // Weighs the streak's members in the window as a walk in order kOrder would weigh them one by
-// one: of all members only the oldest in the window and the one whose match may run past the
-// lookahead's period can win, and only those two are compared. Members that do not start with
-// the lookahead's k bytes are passed over: the walks that weigh streaks are those of a level
-// known to hold a match of k bytes or more.
+// one: of all members only the oldest in the window, the one whose match may run past the
+// lookahead's period, and the newest when it holds less than a whole period can win, and only
+// those are weighed.
 template <WalkOrder kOrder>
-void WeighStreak(const MatchFinder *f, const ChainLevel *lv, Lookahead *q, const Streak &s,
-                 Best *best);
+void WeighStreak(const MatchFinder *f, Lookahead *q, const Streak &s, Best *best);
 
 }  // namespace quillpack

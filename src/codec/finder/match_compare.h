@@ -43,6 +43,30 @@ inline uint32_t CommonPrefix(const uint8_t *a, const uint8_t *b, uint32_t limit)
   return j;
 }
 
+// Index from the top of the last differing byte in two words loaded from memory (x = a ^ b,
+// non-zero): how many of the highest-addressed bytes are equal.
+inline uint32_t LastDifferentByte(uint64_t x) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<uint32_t>(std::countl_zero(x)) >> 3;
+  } else {
+    return static_cast<uint32_t>(std::countr_zero(x)) >> 3;
+  }
+}
+
+// How many bytes just before a_end and b_end are equal, going back, at most `limit`. Reads
+// a_end[-limit, 0) and b_end[-limit, 0) only.
+inline uint32_t CommonSuffix(const uint8_t *a_end, const uint8_t *b_end, uint32_t limit) {
+  uint32_t j = 0;
+  while (j + 8 <= limit) {
+    uint64_t x = LoadWord(a_end - j - 8) ^ LoadWord(b_end - j - 8);
+    if (x != 0) return j + LastDifferentByte(x);
+    j += 8;
+  }
+  while (j < limit && a_end[-1 - static_cast<int32_t>(j)] == b_end[-1 - static_cast<int32_t>(j)])
+    ++j;
+  return j;
+}
+
 // How many leading bytes of p equal `byte`, at most `limit`. Reads p[0, limit) only.
 inline uint32_t RunPrefix(const uint8_t *p, uint8_t byte, uint32_t limit) {
   const uint64_t pattern = 0x0101010101010101ull * byte;

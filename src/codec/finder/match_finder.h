@@ -39,13 +39,17 @@
 // are one byte repeated is filed in an extra bucket of level k that no lookahead hashes to,
 // so long runs never crowd a level; the run lists answer for them.
 //
-// Streaks. Other periodic data ("xyzxyz...") fills a bucket with positions a period d
-// apart, each matching about as far as the next. When a walk meets positions t, t - d, ...,
-// m that follow each other in one chain, d <= k apart, and the bytes [m, t + k) repeat with
-// period d (checked byte for byte), it rewrites t's link into a streak link:
-// kStreakLink | (t - m), with period[t] = d, and later walks step from t straight to m. New
-// positions d apart above t join the streak the next time a walk passes, checking only the
-// new bytes, so each position is checked about once. The small finder keeps runs this way.
+// Streaks. Other periodic data ("xyzxyz...", or a pattern of a few dozen bytes repeated)
+// fills a bucket with positions a period d apart, each matching about as far as the next.
+// When a walk meets positions t, t - d, ..., m that follow each other in one chain and the
+// bytes [m, t + k) repeat with period d (checked byte for byte, going down from the top so a
+// chain that only looks periodic costs no more than the bytes to its break), it rewrites t's
+// link into a streak link: kStreakLink | (t - m), with period[t] = d, and later walks step
+// from t straight to m. Periods up to k are folded on every level, and up to 255 on the
+// longest level, where long matches are answered. New positions d apart above t join the
+// streak the next time a walk passes, checking only the new bytes, so each position is
+// checked about once; a fold that fails is not tried again at that position until the next
+// sweep. The small finder keeps runs this way too.
 //
 // ---------------------------------------------------------------------------------------
 // Why the answer equals MatchSearch's
@@ -68,15 +72,16 @@
 // byte: the run lists give each run's best directly, oldest run first, and the first run to
 // reach the cap ends the search (nothing later can be longer). Otherwise there is no match.
 //
-// Streaks keep this exact. For a streak t, t - d, ..., m of period d whose k bytes equal the
-// lookahead's, let e be how far the lookahead follows its own period d (e >= k, capped at
-// the most a match may reach) and z the end of the period-d stretch holding the streak.
-// Every member x then matches min(z - x, e) bytes, except x = z - e, whose match may run on
-// past e. So no member can win but the oldest one in the window and z - e, and only those
-// two are compared; the oldest member's length tells whether z - e need be looked at. A
-// streak link never steps over anything but members, since it only ever joins positions
-// that followed each other in the chain. A probe needs one member: all reach k or none does.
-// Members whose k bytes are not the lookahead's fall short of k and are passed over.
+// Streaks keep this exact. A streak t, t - d, ..., m lies in a stretch of period d ending at
+// z; each member x with z - x >= d starts with one whole period, the pattern. If the
+// lookahead starts with the pattern and keeps period d for e bytes (e capped at the most a
+// match may reach), such a member matches min(z - x, e) bytes, except x = z - e, whose match
+// may run on past e; if it does not start with the pattern, every such member matches the
+// same few bytes. So no member can win but the oldest in the window, z - e, and the newest
+// when it holds less than a whole period (possible only for d > k), and only those are
+// weighed. A streak link never steps over anything but members, since it only ever joins
+// positions that followed each other in the chain. A probe needs one member: all reach k or
+// none does.
 //
 // Periodic lookaheads. When the lookahead keeps a period for its first e bytes (a run, or
 // the period of a streak that holds it) and byte e breaks it, every stretch of that period
