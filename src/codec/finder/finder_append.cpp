@@ -35,13 +35,12 @@ struct Shape {
 
 // The full finder: enough levels that a bucket rarely holds many positions reaching one
 // level but not the next; 16-bit buckets where positions are densest.
-using FullShape = Shape<true, kWindowSize, Level<3, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>,
-                        Level<16, 14>>;
+using FullShape = Shape<true, kWindowSize, Level<3, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>>;
 // The small finder: one level, and a copy that slides every 8 KB.
 using SmallShape = Shape<false, 8192, Level<3, 12>>;
 
 // Every level files positions once this many bytes have been seen.
-constexpr uint32_t kLongestLevel = 16;
+constexpr uint32_t kLongestLevel = 12;
 
 constexpr size_t AlignUp(size_t n) {
   return (n + 15) & ~size_t{15};
@@ -84,10 +83,8 @@ void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_leng
       return FileOne<4>(lv, bytes, s, run_length);
     case 6:
       return FileOne<6>(lv, bytes, s, run_length);
-    case 12:
-      return FileOne<12>(lv, bytes, s, run_length);
     default:
-      return FileOne<16>(lv, bytes, s, run_length);
+      return FileOne<12>(lv, bytes, s, run_length);
   }
 }
 

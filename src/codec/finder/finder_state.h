@@ -39,7 +39,7 @@ constexpr uint32_t kRebaseMark = 0xC0000000u;
 // less than 65536 behind the newest, and its low bits name it unambiguously.
 constexpr uint32_t kSweepInterval = kWindowSize;
 
-constexpr uint32_t kMaxLevels = 5;
+constexpr uint32_t kMaxLevels = 4;
 
 // Marks a noted position in a walk's scratch list as a streak head.
 constexpr uint32_t kNotedStreak = 0x80000000u;
@@ -105,12 +105,9 @@ inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
     uint64_t v =
         LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
-  } else if constexpr (k == 12) {
-    uint64_t v = LoadWord(p) ^ (static_cast<uint64_t>(LoadHalf(p + 8)) * 0xC2B2AE3D27D4EB4Full);
-    return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
   } else {
-    static_assert(k == 16, "no hash for this length");
-    uint64_t v = LoadWord(p) ^ (LoadWord(p + 8) * 0xC2B2AE3D27D4EB4Full);
+    static_assert(k == 12, "no hash for this length");
+    uint64_t v = LoadWord(p) ^ (static_cast<uint64_t>(LoadHalf(p + 8)) * 0xC2B2AE3D27D4EB4Full);
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
   }
 }
@@ -124,10 +121,8 @@ inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
       return ChainHash<4>(p, lv->hash_bits);
     case 6:
       return ChainHash<6>(p, lv->hash_bits);
-    case 12:
-      return ChainHash<12>(p, lv->hash_bits);
     default:
-      return ChainHash<16>(p, lv->hash_bits);
+      return ChainHash<12>(p, lv->hash_bits);
   }
 }
 

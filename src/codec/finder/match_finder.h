@@ -18,7 +18,7 @@
 // The finder keeps its own copy of the window, followed by room for the bytes still to
 // come; when the room runs out the window moves to the front of the copy.
 //
-// Chain levels, one per length k in {3, 4, 6, 12, 16} (the small finder keeps only k = 3).
+// Chain levels, one per length k in {3, 4, 6, 12} (the small finder keeps only k = 3).
 // Position s is filed in level k as soon as its k bytes are in the window (s + k <= end),
 // and nothing ever leaves a level:
 //   head[bucket]        the newest position filed in the bucket, by its low 16 bits. Every
@@ -98,7 +98,7 @@
 // ---------------------------------------------------------------------------------------
 // Cost, and what bounds the worst case
 //
-// Taking a byte in: five hashes and ten stores (the small finder: one and two), and the
+// Taking a byte in: four hashes and eight stores (the small finder: one and two), and the
 // run lists' bookkeeping. A search: one probe per level reached, each usually one or two
 // positions, and one full walk of the answering bucket. Walks are long only where many
 // window positions share their first k bytes with the lookahead while none share the next
