@@ -9,11 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "inputs.h"
 #include "measure.h"
 
 namespace quillpack_bench {
@@ -132,33 +130,11 @@ bool ParseOptions(int argc, char **argv, Options *o) {
   return true;
 }
 
-Bytes ReadAll(const std::string &path) {
-  Bytes bytes;
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
-  if (!f) return bytes;
-  bytes.resize(static_cast<size_t>(f.tellg()));
-  f.seekg(0);
-  f.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
-bool WriteAll(const std::string &path, const Bytes &bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(f);
-}
-
 std::vector<Input> ListInputs(const Options &o) {
   std::vector<Input> inputs;
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto &entry : fs::directory_iterator(o.corpus, ec)) {
-    std::string name = entry.path().filename().string();
-    // The corpus folder's own description and checksums are not part of the corpus.
-    if (entry.is_regular_file() && name != "README.md" && name != "SHA256SUMS")
-      names.push_back(name);
-  }
-  std::sort(names.begin(), names.end());
+  ListCorpus(o.corpus, &names);
   for (const std::string &name : names) {
     Input in;
     in.name = name;
@@ -209,18 +185,18 @@ std::vector<Input> ListInputs(const Options &o) {
 bool PlaceInput(const Input &in, const std::string &path, uint64_t *size) {
   Bytes bytes;
   if (!in.corpus_path.empty()) {
-    bytes = ReadAll(in.corpus_path);
+    bytes = ReadFile(in.corpus_path);
     if (in.prefix > 0) bytes.resize(std::min(bytes.size(), in.prefix));
   } else if (!MakeShape(in.shape, in.shape_size, &bytes)) {
     return false;
   }
   *size = bytes.size();
-  return WriteAll(path, bytes);
+  return WriteFile(path, bytes);
 }
 
 // Bytes of the token stream a container carries: its hex digits, two a byte.
 uint64_t TokenBytes(const std::string &container) {
-  Bytes text = ReadAll(container);
+  Bytes text = ReadFile(container);
   uint64_t digits = 0;
   for (uint8_t c : text) digits += std::isxdigit(c) ? 1 : 0;
   return digits / 2;
@@ -234,8 +210,7 @@ double Median(std::vector<double> v) {
 }
 
 std::string FirstLine(const std::string &path) {
-  Bytes text = ReadAll(path);
-  std::string s(text.begin(), text.end());
+  std::string s = ReadText(path);
   size_t end = s.find('\n');
   return end == std::string::npos ? s : s.substr(0, end);
 }
@@ -398,7 +373,7 @@ int main(int argc, char **argv) {
   }
   Library lib;
   std::string error;
-  if (!LoadLibrary(o.library, &lib, &error)) {
+  if (!OpenLibrary(o.library, &lib, &error)) {
     std::fprintf(stderr, "quillpack_bench: %s\n", error.c_str());
     return 1;
   }

@@ -5,27 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "test_kit.h"
+
 namespace quillpack_bench {
 
-using Entry = int32_t (*)(const char16_t *, const char16_t *);
-
-// The two exported functions of a library loaded by file name.
-struct Library {
-  void *handle = nullptr;
-  Entry pack = nullptr;    // Quillpack
-  Entry unpack = nullptr;  // Quillunpack
-};
-
-// Loads the library at `path` with dlopen and looks both functions up by name. Returns
-// false with `*error` set when either step fails.
-bool LoadLibrary(const std::string &path, Library *library, std::string *error);
+using namespace quillpack_test;
+using Entry = Library::Function;
 
 // What a time is measured on: elapsed wall-clock time, or the CPU time (user and system)
 // of the work itself, which other processes on a busy machine do not inflate.
 enum Clock { kWallClock, kCpuClock };
 
-// Runs `entry(in, out)` with standard output sent to /dev/null and standard error to
-// `err_path` (truncated first), and returns the seconds of the call alone on `clock`.
+// Runs `entry(in, out)` with its output caught, writes what it printed on standard error
+// to `err_path`, and returns the seconds of the call alone on `clock`.
 double TimeEntry(Entry entry, const std::string &in, const std::string &out,
                  const std::string &err_path, Clock clock);
 

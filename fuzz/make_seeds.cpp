@@ -1,50 +1,22 @@
-// Writes the fuzz targets' seed inputs, made by the library itself: raw files for the round
-// trip, their containers and edited or hand-built containers for the decompressor and the
-// hex reader. Usage: quillpack_make_seeds FOLDER (which must exist).
+// Writes the fuzz targets' seed inputs: raw files for the round trip (hand-made edge cases
+// and every generated shape of the test kit), the containers the library makes of them,
+// and edited or hand-built containers for the decompressor and the hex reader.
+// Usage: quillpack_make_seeds FOLDER (which must exist).
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "armour/hex_armour.h"
-#include "codec/codec.h"
+#include "codec_calls.h"
+#include "test_kit.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace quillpack_test;
 
-std::string folder;
-
-bool Write(const std::string &path, const std::string &text) {
-  std::FILE *f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-std::string Read(const std::string &path) {
-  std::string text;
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return text;
-  int c;
-  while ((c = std::fgetc(f)) != EOF) text += static_cast<char>(c);
-  std::fclose(f);
-  return text;
-}
-
-// The container text the library writes for a token stream.
-std::string Armour(const Bytes &stream) {
-  std::string path = folder + "/armour.tmp";
-  std::FILE *f = std::fopen(path.c_str(), "w");
-  if (f == nullptr) return "";
-  quillpack::WriteHexArmour(stream.data(), static_cast<uint32_t>(stream.size()), f);
-  std::fclose(f);
-  std::string text = Read(path);
-  std::remove(path.c_str());
-  return text;
-}
+// A little over one block: every path of the coder, within the round trip's input limit.
+constexpr size_t kShapeSize = 4100;
 
 std::string Replace(std::string text, const std::string &from, const std::string &to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -58,30 +30,26 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::vector<std::pair<std::string, std::string>> RawInputs() {
-  std::vector<std::pair<std::string, std::string>> inputs = {
-      {"empty", ""},
-      {"one-byte", "a"},
-      {"abcabcabc", "abcabcabc"},
-      {"thousand-x", std::string(1000, 'x')},
-      {"prose", "It was the best of times, it was the worst of times, it was the age of "
-                "wisdom, it was the age of foolishness, it was the epoch of belief, it was "
-                "the epoch of incredulity, it was the season of Light, it was the season of "
-                "Darkness.\n"},
+std::string Text(const Bytes &bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::pair<std::string, Bytes>> RawInputs() {
+  const std::string prose =
+      "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+      "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity, it "
+      "was the season of Light, it was the season of Darkness.\n";
+  std::vector<std::pair<std::string, Bytes>> inputs = {
+      {"empty", {}},
+      {"one-byte", {'a'}},
+      {"abcabcabc", Repeating(9, "abc")},
+      {"thousand-x", Bytes(1000, 'x')},
+      {"prose", Bytes(prose.begin(), prose.end())},
+      {"all-bytes", Counting(256, 256, 1)},
+      {"crossing-block", Repeating(4097, "abcdefg")},
+      {"beyond-window", Counting(40000, 251, 7)},
   };
-  std::string bytes;
-  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-  inputs.push_back({"all-bytes", bytes});
-  std::string crossing;
-  for (int i = 0; i < 4097; ++i) crossing += "abcdefg"[i % 7];
-  inputs.push_back({"crossing-block", crossing});
-  std::mt19937 rng(5);
-  std::string random;
-  for (int i = 0; i < 3000; ++i) random += static_cast<char>(rng() % 16 + 'a');
-  inputs.push_back({"random", random});
-  std::string periodic;
-  for (int i = 0; i < 40000; ++i) periodic += static_cast<char>((i % 251) * 7);
-  inputs.push_back({"beyond-window", periodic});
+  for (const std::string &shape : ShapeNames()) inputs.push_back({shape, Shape(shape, kShapeSize)});
   return inputs;
 }
 
@@ -92,32 +60,30 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
     return 2;
   }
-  folder = argv[1];
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) return 1;
+  const std::string folder = argv[1];
   for (const char *target : {"roundtrip", "decompress", "hex_reader"})
     mkdir((folder + "/" + target).c_str(), 0755);
   bool ok = true;
   auto seed = [&](const char *target, const std::string &name, const std::string &text) {
-    ok = Write(folder + "/" + target + "/" + name, text) && ok;
+    ok = WriteText(folder + "/" + target + "/" + name, text) && ok;
   };
 
   std::string base_container;
   for (const auto &[name, raw] : RawInputs()) {
     std::string raw_path = folder + "/roundtrip/" + name;
     std::string container_path = folder + "/decompress/" + name + ".qpk";
-    seed("roundtrip", name, raw);
-    ok = quillpack::CompressFile(raw_path.c_str(), container_path.c_str()) == 0 && ok;
-    std::string container = Read(container_path);
+    seed("roundtrip", name, Text(raw));
+    ok = Compress(raw_path, container_path).result == 0 && ok;
+    std::string container = ReadText(container_path);
     seed("hex_reader", name + ".qpk", container);
     if (name == "thousand-x") base_container = container;
   }
 
   // Edited containers: every rule of the reader and the decoder, each once.
-  const Bytes header = {'Q', 'P', 'K', 1};
-  auto tokens = [&](Bytes rest) {
-    Bytes stream = header;
+  auto tokens = [](Bytes rest) {
+    Bytes stream = TokenHeader();
     stream.insert(stream.end(), rest.begin(), rest.end());
-    return Armour(stream);
+    return PlainArmour(stream);
   };
   const std::pair<std::string, std::string> edited[] = {
       {"lower-case", Lower(base_container)},
@@ -142,8 +108,8 @@ int main(int argc, char **argv) {
     seed("hex_reader", name + ".qpk", text);
   }
   const std::pair<std::string, std::string> texts[] = {
-      {"lower-pairs", "abcd"}, {"odd", "ABC"},           {"invalid-pair", "AG"},
-      {"lone-invalid", "G"},   {"white", " \t\r\n"},    {"split-pair", "4 1"},
+      {"lower-pairs", "abcd"},    {"odd", "ABC"},       {"invalid-pair", "AG"},
+      {"lone-invalid", "G"},      {"white", " \t\r\n"}, {"split-pair", "4 1"},
       {"high-bytes", "\xFF\xFF"},
   };
   for (const auto &[name, text] : texts) seed("hex_reader", name, text);

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <set>
 
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
 const Library &Lib() {
-  const Library &l = LoadLibrary();
+  const Library &l = BuiltLibrary();
   EXPECT_NE(l.handle, nullptr) << "cannot load " << QUILLPACK_LIBRARY_PATH;
   return l;
 }
@@ -93,7 +93,10 @@ TEST(Boundary, LoneSurrogateBecomesAnEmptyPath) {
   TempDir dir;
   WriteText(dir.Path("in"), "x");
   std::u16string out = Utf16(dir.Path("out"));
-  const std::u16string bad[] = {u"a\xD800" u"b", u"\xDC00", std::u16string(1, char16_t(0xD83D))};
+  const std::u16string bad[] = {
+      u"a\xD800"
+      u"b",
+      u"\xDC00", std::u16string(1, char16_t(0xD83D))};
   for (const std::u16string &path : bad) {
     Outcome o = Capture([&] { return Lib().pack(path.c_str(), out.c_str()); });
     EXPECT_EQ(o.result, 999);

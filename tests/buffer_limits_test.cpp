@@ -8,7 +8,7 @@
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {

@@ -3,36 +3,14 @@
 
 #include <filesystem>
 
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
 using quillpack::CompressFile;
-
-struct Token {
-  bool match;
-  int length;
-  int distance;
-  uint8_t literal;
-};
-
-// Splits a token stream after its header into tokens.
-std::vector<Token> Tokens(const Bytes &stream) {
-  std::vector<Token> tokens;
-  for (size_t i = 4; i < stream.size();) {
-    if (stream[i] == 0x80) {
-      tokens.push_back({true, stream[i + 1], stream[i + 2] | stream[i + 3] << 8, 0});
-      i += 4;
-    } else {
-      tokens.push_back({false, 1, 0, stream[i + 1]});
-      i += 2;
-    }
-  }
-  return tokens;
-}
 
 struct Compressed {
   Outcome outcome;
@@ -43,8 +21,7 @@ struct Compressed {
 Compressed CompressBytes(const TempDir &dir, const Bytes &input) {
   WriteFile(dir.Path("in"), input);
   Compressed c;
-  c.outcome =
-      Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+  c.outcome = Compress(dir.Path("in"), dir.Path("out"));
   c.text = ReadTextMode(dir.Path("out"));
   c.stream = HexToBytes(c.text);
   return c;
@@ -74,10 +51,10 @@ TEST(CompressFile, ExactContainers) {
 TEST(CompressFile, ThousandEqualBytesDoubleTheirMatches) {
   TempDir dir;
   Compressed got = CompressBytes(dir, Bytes(1000, 'x'));
-  std::vector<Token> tokens = Tokens(got.stream);
+  std::vector<Token> tokens = SplitTokens(got.stream);
   ASSERT_EQ(tokens.size(), 13u);
-  const int lengths[] = {3, 6, 12, 24, 48, 96, 192, 255, 255, 106};
-  const int distances[] = {3, 6, 12, 24, 48, 96, 192, 384, 639, 894};
+  const uint32_t lengths[] = {3, 6, 12, 24, 48, 96, 192, 255, 255, 106};
+  const uint32_t distances[] = {3, 6, 12, 24, 48, 96, 192, 384, 639, 894};
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(tokens[i].match);
   for (int i = 0; i < 10; ++i) {
     EXPECT_TRUE(tokens[3 + i].match);
@@ -103,28 +80,21 @@ TEST(CompressFile, TextLinesHoldEightyDigits) {
   }
 }
 
-// A match never crosses a 4096-byte block, the last two positions of a block are literals,
-// and matches in a later block reach back into earlier ones.
+// A match never crosses a 4096-byte block, the last two positions of a block are literals
+// (BrokenWriterRule), and matches in a later block reach back into earlier ones.
 TEST(CompressFile, BlocksBoundMatchesButNotTheWindow) {
   for (size_t size : {4095u, 4096u, 4097u, 8194u, 12288u}) {
     TempDir dir;
     Bytes input = Repeating(size, "abcdefgh");
     Compressed got = CompressBytes(dir, input);
     ASSERT_EQ(got.outcome.result, 0);
-    Bytes restored;
-    ASSERT_TRUE(ReplayTokens(got.stream, &restored));
-    EXPECT_EQ(restored, input) << size;
+    PlainRestore replayed = PlainReplay(got.stream);
+    EXPECT_TRUE(replayed.ok && replayed.output == input) << size << ": " << replayed.err;
+    EXPECT_EQ(BrokenWriterRule(got.stream), "") << size;
     size_t position = 0;
     bool reached_back = false;
-    for (const Token &t : Tokens(got.stream)) {
-      size_t block_end = (position / 4096 + 1) * 4096;
-      EXPECT_LE(position + t.length, block_end) << "token crosses a block at " << position;
-      if (block_end - position <= 2) {
-        EXPECT_FALSE(t.match) << position;
-      }
-      if (t.match && position >= 4096 && position % 4096 < static_cast<size_t>(t.distance)) {
-        reached_back = true;
-      }
+    for (const Token &t : SplitTokens(got.stream)) {
+      if (t.match && position >= 4096 && position % 4096 < t.distance) reached_back = true;
       position += t.length;
     }
     if (size >= 4096 + 3) {
@@ -133,6 +103,7 @@ TEST(CompressFile, BlocksBoundMatchesButNotTheWindow) {
   }
 }
 
+// Token streams past the window restore their input and keep the writer's rules.
 TEST(CompressFile, TokenStreamsReplayPastTheWindow) {
   const Bytes inputs[] = {
       RandomBytes(100000, 1, 4),
@@ -144,15 +115,9 @@ TEST(CompressFile, TokenStreamsReplayPastTheWindow) {
     TempDir dir;
     Compressed got = CompressBytes(dir, input);
     ASSERT_EQ(got.outcome.result, 0);
-    Bytes restored;
-    ASSERT_TRUE(ReplayTokens(got.stream, &restored));
-    EXPECT_EQ(restored, input);
-    for (const Token &t : Tokens(got.stream)) {
-      if (!t.match) continue;
-      EXPECT_GE(t.length, 3);
-      EXPECT_LE(t.length, t.distance);
-      EXPECT_LE(t.distance, 32768);
-    }
+    PlainRestore replayed = PlainReplay(got.stream);
+    EXPECT_TRUE(replayed.ok && replayed.output == input) << replayed.err;
+    EXPECT_EQ(BrokenWriterRule(got.stream), "");
   }
 }
 
@@ -226,8 +191,7 @@ TEST(CompressFile, MemoryFailuresLeaveAnEmptyOutput) {
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultAlloc, c.nth);
-    Outcome o =
-        Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    Outcome o = Compress(dir.Path("in"), dir.Path("out"));
     EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.nth;
     EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0) << c.nth;
     quillpack::FaultInjectionReset();
@@ -249,18 +213,14 @@ TEST(CompressFile, WithoutTheFindersMemoryTheContainerIsTheSame) {
   input.insert(input.end(), 700, 'r');
   WriteFile(dir.Path("in"), input);
   quillpack::FaultInjectionReset();
-  ASSERT_EQ(Capture([&] {
-              return CompressFile(dir.Path("in").c_str(), dir.Path("want").c_str());
-            }).result,
-            0);
+  ASSERT_EQ(Compress(dir.Path("in"), dir.Path("want")).result, 0);
   const uint64_t clean_allocations = quillpack::FaultInjectionEvents(quillpack::kFaultAlloc);
   const Bytes want = ReadFile(dir.Path("want"));
   // Allocations 1 and 2 create the token buffer; 3 is the full finder, 4 the small one.
   for (uint64_t lost : {1, 2}) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultAlloc, 3, lost);
-    Outcome o =
-        Capture([&] { return CompressFile(dir.Path("in").c_str(), dir.Path("out").c_str()); });
+    Outcome o = Compress(dir.Path("in"), dir.Path("out"));
     EXPECT_TRUE(quillpack::FaultInjectionFired()) << lost;
     // The one extra allocation is the small finder, tried once the full one is lost.
     EXPECT_EQ(quillpack::FaultInjectionEvents(quillpack::kFaultAlloc), clean_allocations + 1);

@@ -1,13 +1,14 @@
 // Many threads packing and restoring their own files at once through the exported functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
@@ -15,35 +16,31 @@ namespace {
 constexpr int kThreads = 8;
 constexpr int kRounds = 3;
 
-// Each thread's own file: shapes that take different paths through the coder, some beyond
-// the 32 KB window, none alike.
+// Each thread's own file: a shape of its own, some beyond the 32 KB window.
 Bytes ThreadInput(int thread) {
-  switch (thread % 4) {
-    case 0: {
-      Bytes periodic;
-      for (size_t i = 0; i < 40000; ++i)
-        periodic.push_back(static_cast<uint8_t>((i % (241 + thread)) * 3));
-      return periodic;
-    }
-    case 1:
-      return RandomBytes(6000 + 100 * thread, static_cast<uint32_t>(thread), 4);
-    case 2:
-      return Repeating(9000 + thread, "the quick brown fox " + std::to_string(thread));
-    default:
-      return RandomBytes(2500 + thread, static_cast<uint32_t>(thread));
+  return Shape(ShapeNames()[2 * thread % ShapeNames().size()], 6000 + 5000 * thread);
+}
+
+// How often each line of `text` comes; a last line without its line feed is marked.
+std::map<std::string, int> CountLines(const std::string &text) {
+  std::map<std::string, int> lines;
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    ++lines[(end == text.size() ? "unterminated: " : "") + text.substr(start, end - start)];
   }
+  return lines;
 }
 
 struct Worker {
   std::unique_ptr<TempDir> dir;
   Bytes input;
   Bytes container;  // what a call on its own makes of the input
-  std::u16string in, packed, restored;
+  HostPath in, packed, restored;
   int mismatches = 0;
 };
 
 TEST(Concurrency, ThreadsPackAndRestoreTheirOwnFiles) {
-  const Library &library = LoadLibrary();
+  const Library &library = BuiltLibrary();
   ASSERT_NE(library.pack, nullptr);
   ASSERT_NE(library.unpack, nullptr);
 
@@ -86,31 +83,24 @@ TEST(Concurrency, ThreadsPackAndRestoreTheirOwnFiles) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(workers[t].mismatches, 0) << "thread " << t;
   EXPECT_EQ(all.err, "");
   // Lines of different calls may come in any order, but each arrives whole.
-  std::map<std::string, int> lines;
-  for (size_t start = 0; start < all.out.size();) {
-    size_t end = all.out.find('\n', start);
-    ASSERT_NE(end, std::string::npos) << "unterminated line";
-    ++lines[all.out.substr(start, end - start)];
-    start = end + 1;
-  }
-  EXPECT_EQ(lines, expected_lines);
+  EXPECT_EQ(CountLines(all.out), expected_lines);
 }
 
 // Lines longer than the printer writes in one piece, from many threads at once: each arrives
 // whole, never mixed with another thread's.
 TEST(Concurrency, LongLinesArriveWhole) {
-  const Library &library = LoadLibrary();
+  const Library &library = BuiltLibrary();
   ASSERT_NE(library.pack, nullptr);
   TempDir dir;
   constexpr int kCalls = 200;
-  std::vector<std::u16string> missing(kThreads);
+  std::vector<HostPath> missing(kThreads);
   std::map<std::string, int> expected_lines;
   for (int t = 0; t < kThreads; ++t) {
     const std::string path = dir.Path(std::string(600, static_cast<char>('a' + t)));
     missing[t] = Utf16(path);
     expected_lines["Error: Cannot open input file '" + path + "'"] = kCalls;
   }
-  const std::u16string out = Utf16(dir.Path("out"));
+  const HostPath out = Utf16(dir.Path("out"));
   Outcome all = Capture([&] {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
@@ -121,13 +111,7 @@ TEST(Concurrency, LongLinesArriveWhole) {
     for (std::thread &thread : threads) thread.join();
     return 0;
   });
-  std::map<std::string, int> lines;
-  for (size_t start = 0; start < all.err.size();) {
-    size_t end = all.err.find('\n', start);
-    ASSERT_NE(end, std::string::npos) << "unterminated line";
-    ++lines[all.err.substr(start, end - start)];
-    start = end + 1;
-  }
+  std::map<std::string, int> lines = CountLines(all.err);
   EXPECT_TRUE(lines == expected_lines) << lines.size() << " different lines";
 }
 

@@ -1,29 +1,20 @@
 // DecompressFile: token replay, every failure's lines, and what the output holds afterwards.
 #include <gtest/gtest.h>
 
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
 using quillpack::DecompressFile;
 
-std::string Hex(const Bytes &bytes) {
-  std::string s;
-  for (uint8_t b : bytes) {
-    s += "0123456789ABCDEF"[b >> 4];
-    s += "0123456789ABCDEF"[b & 15];
-  }
-  return s;
-}
-
-// `n` literal tokens of bytes 'a' + i % 26.
+// `n` literal tokens of bytes 'a' + i % 26, as hex text.
 std::string Literals(size_t n) {
-  std::string s;
-  for (size_t i = 0; i < n; ++i) s += "00" + Hex({static_cast<uint8_t>('a' + i % 26)});
-  return s;
+  Bytes tokens;
+  for (size_t i = 0; i < n; ++i) AddLiteral(&tokens, static_cast<uint8_t>('a' + i % 26));
+  return PlainArmour(tokens);
 }
 
 std::string LiteralBytes(size_t n) {
@@ -40,7 +31,7 @@ struct Restored {
 Restored Restore(const TempDir &dir, const std::string &container_text) {
   WriteText(dir.Path("in.qpk"), container_text);
   Restored r;
-  r.outcome = Capture([&] { return DecompressFile(dir.Path("in.qpk").c_str(), dir.Path("out").c_str()); });
+  r.outcome = Decompress(dir.Path("in.qpk"), dir.Path("out"));
   r.output = ReadText(dir.Path("out"));
   return r;
 }
@@ -54,9 +45,21 @@ TEST(DecompressFile, ReplaysTokens) {
       {"51504B01", ""},
       {"51504B010061006200638003030080030600\n", "abcabcabc"},
       {"51504b01 0061 0062 0063 8003 0300 8003 0600\r\n", "abcabcabc"},
-      {"5\n1\n5\n0\n4\nB\n0\n1\n\n\n0061\r\n800501\t00", "aaaaaa"},  // a match longer than its distance
-      {"51504B01" "0061" "80000000" "0062", "ab"},                  // an empty match passes
-      {"51504B01" "0061" "0062" "800102" "00" "800203" "00", "abaab"},  // lengths 1 and 2 replay too
+      {"5\n1\n5\n0\n4\nB\n0\n1\n\n\n0061\r\n800501\t00",
+       "aaaaaa"},  // a match longer than its distance
+      {"51504B01"
+       "0061"
+       "80000000"
+       "0062",
+       "ab"},  // an empty match passes
+      {"51504B01"
+       "0061"
+       "0062"
+       "800102"
+       "00"
+       "800203"
+       "00",
+       "abaab"},  // lengths 1 and 2 replay too
       {"51504B01" + Literals(5000), LiteralBytes(5000)},
   };
   for (const auto &c : cases) {
@@ -90,17 +93,28 @@ TEST(DecompressFile, RefusesMalformedContainers) {
       {"wrong magic", "51504C01", kFormat, 0},
       {"literal cut off", "51504B0100", "Error: Unexpected end of file reading literal\n", 0},
       {"match cut off", "51504B0100618003", "Error: Unexpected end of file reading match\n", 0},
-      {"match cut off late", "51504B010061800301", "Error: Unexpected end of file reading match\n", 0},
+      {"match cut off late", "51504B010061800301", "Error: Unexpected end of file reading match\n",
+       0},
       {"first token a match", "51504B0180030100", kDistance, 0},
-      {"distance 0", "51504B01006100628001" "0000", kDistance, 0},
-      {"distance past the window", "51504B0100610062800103" "00", kDistance, 0},
+      {"distance 0",
+       "51504B01006100628001"
+       "0000",
+       kDistance, 0},
+      {"distance past the window",
+       "51504B0100610062800103"
+       "00",
+       kDistance, 0},
       {"kind 0x01", "51504B01006101", "Error: Invalid token type: 0x01\n", 0},
       {"kind 0xFF", "51504B01FF", "Error: Invalid token type: 0xFF\n", 0},
-      {"fault after 1 block", "51504B01" + Literals(5000) + "01", "Error: Invalid token type: 0x01\n", 4096},
-      {"fault after 2 blocks", "51504B01" + Literals(8192) + "800100" "00",
+      {"fault after 1 block", "51504B01" + Literals(5000) + "01",
+       "Error: Invalid token type: 0x01\n", 4096},
+      {"fault after 2 blocks",
+       "51504B01" + Literals(8192) +
+           "800100"
+           "00",
        kDistance, 8192},
-      {"fault before block 3", "51504B01" + Literals(12287) + "00", "Error: Unexpected end of file reading literal\n",
-       8192},
+      {"fault before block 3", "51504B01" + Literals(12287) + "00",
+       "Error: Unexpected end of file reading literal\n", 8192},
   };
   for (const auto &c : cases) {
     TempDir dir;
@@ -125,7 +139,8 @@ TEST(DecompressFile, FailuresAroundTheFiles) {
     const char *output;
     std::string err;
   } cases[] = {
-      {"missing input", "/nonexistent.qpk", "keep", "Error: Cannot open input file '/nonexistent.qpk'\n"},
+      {"missing input", "/nonexistent.qpk", "keep",
+       "Error: Cannot open input file '/nonexistent.qpk'\n"},
       {"absent input", nullptr, "keep", "Error: Cannot open input file '(null)'\n"},
       {"absent output", "in.qpk", nullptr, "Error: Cannot open output file '(null)'\n"},
       {"same file", "in.qpk", "in.qpk", "Error: Input and output are the same file '" + in + "'\n"},
@@ -156,7 +171,7 @@ TEST(DecompressFile, ShortWritesKeepEarlierBlocks) {
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultWrite, c.failing_byte);
-    Outcome o = Capture([&] { return DecompressFile(dir.Path("in.qpk").c_str(), dir.Path("out").c_str()); });
+    Outcome o = Decompress(dir.Path("in.qpk"), dir.Path("out"));
     EXPECT_TRUE(quillpack::FaultInjectionFired());
     EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0);
     quillpack::FaultInjectionReset();
@@ -178,7 +193,7 @@ TEST(DecompressFile, MemoryFailures) {
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultAlloc, c.nth);
-    Outcome o = Capture([&] { return DecompressFile(dir.Path("in.qpk").c_str(), dir.Path("out").c_str()); });
+    Outcome o = Decompress(dir.Path("in.qpk"), dir.Path("out"));
     EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.nth;
     EXPECT_EQ(quillpack::FaultInjectionLiveBlocks(), 0) << c.nth;
     quillpack::FaultInjectionReset();

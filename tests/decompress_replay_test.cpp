@@ -1,92 +1,20 @@
-// DecompressFile's replay against a byte-at-a-time reference: bytes, blocks and messages.
+// DecompressFile's replay against the kit's byte-at-a-time reading: bytes, blocks, messages.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
-struct Expected {
-  int result;
-  std::string err;
-  Bytes file;  // what the output file holds afterwards
-};
-
-// Replays `stream` one byte at a time through a 32768-byte window and a 4096-byte staging
-// block. The write of output byte number `fail_at` (1-based; 0 for none) fails; what the
-// failed write delivered is cut away again, so only the whole blocks before it stay.
-Expected ReferenceReplay(const Bytes &stream, uint64_t fail_at) {
-  Expected e{1, "", {}};
-  Bytes history, staged;
-  auto write = [&](const Bytes &block) {
-    size_t allowed = block.size();
-    if (fail_at != 0) allowed = std::min<size_t>(allowed, fail_at - 1 - e.file.size());
-    if (allowed == block.size()) {
-      e.file.insert(e.file.end(), block.begin(), block.end());
-      return true;
-    }
-    e.err = "Error: Failed to write decompressed data\n";
-    return false;
-  };
-  auto emit = [&](uint8_t b) {
-    staged.push_back(b);
-    history.push_back(b);
-    if (staged.size() < 4096) return true;
-    bool ok = write(staged);
-    staged.clear();
-    return ok;
-  };
-  const uint8_t kHeader[] = {0x51, 0x50, 0x4B, 0x01};
-  if (stream.size() < 4 || !std::equal(kHeader, kHeader + 4, stream.begin())) {
-    e.err = "Error: Invalid compressed file format\n";
-    return e;
-  }
-  size_t offset = 4;
-  while (offset < stream.size()) {
-    uint8_t kind = stream[offset];
-    if (kind == 0x00) {
-      if (offset + 1 >= stream.size()) {
-        e.err = "Error: Unexpected end of file reading literal\n";
-        return e;
-      }
-      if (!emit(stream[offset + 1])) return e;
-      offset += 2;
-    } else if (kind == 0x80) {
-      if (offset + 3 >= stream.size()) {
-        e.err = "Error: Unexpected end of file reading match\n";
-        return e;
-      }
-      size_t length = stream[offset + 1];
-      size_t distance = stream[offset + 2] | stream[offset + 3] << 8;
-      offset += 4;
-      size_t fill = std::min<size_t>(history.size(), 32768);
-      if (distance > fill || (distance == 0 && length != 0)) {
-        e.err = "Error: Invalid match distance\n";
-        return e;
-      }
-      for (size_t i = 0; i < length; ++i)
-        if (!emit(history[history.size() - distance])) return e;
-    } else {
-      char text[64];
-      std::snprintf(text, sizeof text, "Error: Invalid token type: 0x%02X\n", kind);
-      e.err = text;
-      return e;
-    }
-  }
-  if (!staged.empty() && !write(staged)) return e;
-  e.result = 0;
-  return e;
-}
-
 // A token stream of about `tokens` tokens restoring well past the window, with matches of
 // every length (overlapping ones included) and, at `fault_per_mille`, a damaged token.
 Bytes RandomStream(std::mt19937 *rng, int tokens, int fault_per_mille) {
-  Bytes s = {0x51, 0x50, 0x4B, 0x01};
+  Bytes s = TokenHeader();
   std::uniform_int_distribution<int> percent(0, 999);
   std::uniform_int_distribution<int> byte(0, 255);
   size_t restored = 0;
@@ -99,19 +27,17 @@ Bytes RandomStream(std::mt19937 *rng, int tokens, int fault_per_mille) {
           s.push_back(static_cast<uint8_t>(1 + byte(*rng) % 127));
           break;  // bad kind
         case 1:
-          s.insert(s.end(), {0x80, 5, 0, 0});
-          break;   // distance 0
-        case 2: {  // one past the window
-          size_t d = fill + 1;
-          s.insert(s.end(), {0x80, 4, static_cast<uint8_t>(d), static_cast<uint8_t>(d >> 8)});
+          AddMatch(&s, 5, 0);  // distance 0
           break;
-        }
+        case 2:
+          AddMatch(&s, 4, static_cast<uint32_t>(fill + 1));  // one past the window
+          break;
         default:
           s.push_back(r % 8 < 4 ? 0x00 : 0x80);
           return s;  // cut short
       }
     } else if (fill == 0 || r < 400) {
-      s.insert(s.end(), {0x00, static_cast<uint8_t>(byte(*rng))});
+      AddLiteral(&s, static_cast<uint8_t>(byte(*rng)));
       ++restored;
     } else {
       size_t length = r < 900 ? 3 + byte(*rng) % 20 : byte(*rng);
@@ -119,8 +45,7 @@ Bytes RandomStream(std::mt19937 *rng, int tokens, int fault_per_mille) {
                         : r % 7 == 0
                             ? fill
                             : 1 + (static_cast<size_t>(byte(*rng)) << 8 | byte(*rng)) % fill;
-      s.insert(s.end(), {0x80, static_cast<uint8_t>(length), static_cast<uint8_t>(distance),
-                         static_cast<uint8_t>(distance >> 8)});
+      AddMatch(&s, static_cast<uint32_t>(length), static_cast<uint32_t>(distance));
       restored += length;
     }
   }
@@ -142,21 +67,20 @@ std::string ContainerText(const Bytes &stream, std::mt19937 *rng) {
 
 void ExpectSameReplay(const TempDir &dir, const Bytes &stream, const std::string &text,
                       uint64_t fail_at, const std::string &what) {
-  Expected want = ReferenceReplay(stream, fail_at);
+  PlainRestore want = PlainReplay(stream, fail_at);
   std::string in = dir.Path("in.qpk"), out = dir.Path("out");
   WriteText(in, text);
   quillpack::FaultInjectionReset();
   if (fail_at != 0) quillpack::FaultInjectionArm(quillpack::kFaultWrite, fail_at);
-  Outcome got = Capture([&] { return quillpack::DecompressFile(in.c_str(), out.c_str()); });
+  Outcome got = Decompress(in, out);
   quillpack::FaultInjectionReset();
-  EXPECT_EQ(got.result, want.result) << what;
+  EXPECT_EQ(got.result, want.ok ? 0 : 1) << what;
   EXPECT_EQ(got.err, want.err) << what;
-  EXPECT_EQ(got.out,
-            want.result == 0 ? "Decompression successful: '" + in + "' -> '" + out + "'\n" : "")
+  EXPECT_EQ(got.out, want.ok ? "Decompression successful: '" + in + "' -> '" + out + "'\n" : "")
       << what;
   Bytes file = ReadFile(out);
-  EXPECT_EQ(file.size(), want.file.size()) << what;
-  EXPECT_TRUE(file == want.file) << what;
+  EXPECT_EQ(file.size(), want.output.size()) << what;
+  EXPECT_TRUE(file == want.output) << what;
 }
 
 TEST(DecompressReplay, MatchesReferenceOnRandomStreams) {
@@ -170,8 +94,8 @@ TEST(DecompressReplay, MatchesReferenceOnRandomStreams) {
 }
 
 Bytes Literals(size_t count) {
-  Bytes s = {0x51, 0x50, 0x4B, 0x01};
-  for (size_t i = 0; i < count; ++i) s.insert(s.end(), {0x00, static_cast<uint8_t>(i * 7)});
+  Bytes s = TokenHeader();
+  for (size_t i = 0; i < count; ++i) AddLiteral(&s, static_cast<uint8_t>(i * 7));
   return s;
 }
 
@@ -215,9 +139,9 @@ TEST(DecompressReplay, MatchesReferenceWhenAWriteFails) {
   std::mt19937 rng(4242);
   for (int round = 0; round < 30; ++round) {
     Bytes stream = RandomStream(&rng, 6000, round % 2 ? 0 : 1);
-    Expected whole = ReferenceReplay(stream, 0);
-    if (whole.file.empty()) continue;
-    std::uniform_int_distribution<uint64_t> at(1, whole.file.size() + 1);
+    PlainRestore whole = PlainReplay(stream);
+    if (whole.output.empty()) continue;
+    std::uniform_int_distribution<uint64_t> at(1, whole.output.size() + 1);
     std::string text = ContainerText(stream, &rng);
     for (uint64_t fail_at : {uint64_t{1}, uint64_t{4096}, uint64_t{4097}, at(rng), at(rng)})
       ExpectSameReplay(

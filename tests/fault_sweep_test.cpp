@@ -14,21 +14,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
 using quillpack::FaultKind;
-
-constexpr size_t kBlock = 4096;
 
 enum Operation { kCompress, kDecompress };
 
@@ -37,10 +35,11 @@ enum Operation { kCompress, kDecompress };
 // "literals" opens with random bytes so that the token stream outgrows the first buffer
 // twice and the container is read in more than one chunk.
 Bytes SweepInput(const std::string &name) {
-  constexpr size_t kSize = 9 * kBlock + 1136;
-  size_t random = name == "literals" ? 4500 : 0;
-  Bytes input = RandomBytes(random, 11);
-  for (size_t i = random; i < kSize; ++i) input.push_back(static_cast<uint8_t>((i % 251) * 7));
+  Bytes input = Counting(9 * kBlockSize + 1136, 251, 7);
+  if (name == "literals") {
+    Bytes random = RandomBytes(4500, 11);
+    std::copy(random.begin(), random.end(), input.begin());
+  }
   return input;
 }
 
@@ -73,44 +72,6 @@ int OpenDescriptors() {
   return count;
 }
 
-// Standard output and error of one call, caught in two files opened once. Capture() makes
-// new files for every call, which is too slow for tens of thousands of calls.
-struct Trap {
-  int out = -1;
-  int err = -1;
-};
-
-std::string Drain(int fd) {
-  std::string text;
-  char chunk[4096];
-  ssize_t got;
-  for (off_t at = 0; (got = pread(fd, chunk, sizeof chunk, at)) > 0; at += got)
-    text.append(chunk, got);
-  return text;
-}
-
-Outcome Trapped(const Trap &trap, const std::function<int()> &call) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  int saved_out = dup(1), saved_err = dup(2);
-  for (int fd : {trap.out, trap.err}) {
-    if (ftruncate(fd, 0) != 0 || lseek(fd, 0, SEEK_SET) != 0) std::abort();
-  }
-  dup2(trap.out, 1);
-  dup2(trap.err, 2);
-  Outcome o;
-  o.result = call();
-  std::fflush(stdout);
-  std::fflush(stderr);
-  dup2(saved_out, 1);
-  dup2(saved_err, 2);
-  close(saved_out);
-  close(saved_err);
-  o.out = Drain(trap.out);
-  o.err = Drain(trap.err);
-  return o;
-}
-
 // What one run must print and leave.
 struct Expected {
   bool success;
@@ -121,7 +82,7 @@ struct Expected {
 // Resizes a buffer that starts at one block needs to hold `length` bytes.
 uint64_t Growths(uint64_t length) {
   uint64_t growths = 0;
-  for (uint64_t capacity = kBlock; capacity < length; capacity *= 2) ++growths;
+  for (uint64_t capacity = kBlockSize; capacity < length; capacity *= 2) ++growths;
   return growths;
 }
 
@@ -196,7 +157,7 @@ Expected ExpectedDecompressFault(const Sweep &s, uint64_t k) {
     case quillpack::kFaultWrite:
       // The blocks written in full before the failing byte; never a part of one.
       e.err = "Error: Failed to write decompressed data\n";
-      e.output = Prefix(s.original, (k - 1) / kBlock * kBlock);
+      e.output = Prefix(s.original, (k - 1) / kBlockSize * kBlockSize);
       break;
     default:
       if (k == 1) {
@@ -216,7 +177,7 @@ void CheckCleanCounts(const Sweep &s) {
   EXPECT_EQ(events[quillpack::kFaultClose], 2u);
   if (s.scenario.operation == kCompress) {
     // One read per block, a short one for the rest, one that finds the end.
-    EXPECT_EQ(events[quillpack::kFaultRead], size / kBlock + 1 + (size % kBlock != 0));
+    EXPECT_EQ(events[quillpack::kFaultRead], size / kBlockSize + 1 + (size % kBlockSize != 0));
     EXPECT_EQ(events[quillpack::kFaultWrite], s.container.size());
     EXPECT_GE(events[quillpack::kFaultAlloc], 2 + Growths(s.token_length));
   } else {
@@ -241,8 +202,7 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
   const std::string original_path = s.dir.Path("original");
   const std::string container_path = s.dir.Path("original.qpk");
   WriteFile(original_path, s.original);
-  Outcome made = Capture(
-      [&] { return quillpack::CompressFile(original_path.c_str(), container_path.c_str()); });
+  Outcome made = Compress(original_path, container_path);
   ASSERT_EQ(made.result, 0) << made.err;
   s.container = ReadFile(container_path);
   s.token_length = HexToBytes(std::string(s.container.begin(), s.container.end())).size();
@@ -262,11 +222,6 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
     s.clean_events[kind] = quillpack::FaultInjectionEvents(static_cast<FaultKind>(kind));
   CheckCleanCounts(s);
 
-  Trap trap;
-  trap.out = open(s.dir.Path("stdout").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
-  trap.err = open(s.dir.Path("stderr").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
-  ASSERT_GE(trap.out, 0);
-  ASSERT_GE(trap.err, 0);
   const int descriptors = OpenDescriptors();
   const uint64_t points = s.clean_events[s.scenario.kind];
   const uint64_t stride = Stride();
@@ -277,7 +232,7 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
     WriteText(s.out, "stale output from an earlier run\n");
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(s.scenario.kind, k);
-    Outcome o = Trapped(trap, [&] { return s.Run(); });
+    Outcome o = Capture([&] { return s.Run(); });
     const bool fired = quillpack::FaultInjectionFired();
     const int64_t live = quillpack::FaultInjectionLiveBlocks();
     quillpack::FaultInjectionReset();
@@ -298,8 +253,6 @@ TEST_P(FaultSweep, EveryPointFailsCleanly) {
     if (testing::Test::HasFailure()) break;  // one point's report is enough
     if (fired) ++visited;
   }
-  close(trap.out);
-  close(trap.err);
   EXPECT_EQ(ReadFile(s.in), s.scenario.operation == kCompress ? s.original : s.container);
   std::printf("%s %s: %llu %s points, %llu visited\n",
               s.scenario.operation == kCompress ? "compress" : "decompress", s.scenario.input,
@@ -314,11 +267,7 @@ TEST(BlockWrites, AFailedWriteLeavesOnlyWholeBlocks) {
   TempDir dir;
   const Bytes original = SweepInput("periodic");
   WriteFile(dir.Path("original"), original);
-  ASSERT_EQ(Capture([&] {
-              return quillpack::CompressFile(dir.Path("original").c_str(),
-                                             dir.Path("c.qpk").c_str());
-            }).result,
-            0);
+  ASSERT_EQ(Compress(dir.Path("original"), dir.Path("c.qpk")).result, 0);
   const struct {
     uint64_t failing_byte;
     size_t kept;
@@ -326,9 +275,7 @@ TEST(BlockWrites, AFailedWriteLeavesOnlyWholeBlocks) {
   for (const auto &c : cases) {
     quillpack::FaultInjectionReset();
     quillpack::FaultInjectionArm(quillpack::kFaultWrite, c.failing_byte);
-    Outcome o = Capture([&] {
-      return quillpack::DecompressFile(dir.Path("c.qpk").c_str(), dir.Path("restored").c_str());
-    });
+    Outcome o = Decompress(dir.Path("c.qpk"), dir.Path("restored"));
     quillpack::FaultInjectionReset();
     EXPECT_EQ(o.err, "Error: Failed to write decompressed data\n") << c.failing_byte;
     EXPECT_TRUE(ReadFile(dir.Path("restored")) == Prefix(original, c.kept)) << c.failing_byte;
@@ -344,11 +291,7 @@ TEST(BlockWrites, AFullFileSystemLeavesOnlyWholeBlocks) {
   TempDir dir;
   const Bytes original = RandomBytes(48 * 1024, 8);
   WriteFile(dir.Path("original"), original);
-  ASSERT_EQ(Capture([&] {
-              return quillpack::CompressFile(dir.Path("original").c_str(),
-                                             dir.Path("c.qpk").c_str());
-            }).result,
-            0);
+  ASSERT_EQ(Compress(dir.Path("original"), dir.Path("c.qpk")).result, 0);
   const struct {
     const char *name;
     Limit limit;
@@ -397,8 +340,8 @@ TEST(BlockWrites, AFullFileSystemLeavesOnlyWholeBlocks) {
     ASSERT_EQ(WEXITSTATUS(status), 0) << c.name << " (the child's step that failed)";
     EXPECT_EQ(ReadText(err), "Error: Failed to write decompressed data\n") << c.name;
     const Bytes left = ReadFile(c.limit == kFileSizeLimit ? restored : kept);
-    EXPECT_EQ(left.size() % kBlock, 0u) << c.name << ": " << left.size() << " bytes";
-    EXPECT_GE(left.size(), kBlock) << c.name;
+    EXPECT_EQ(left.size() % kBlockSize, 0u) << c.name << ": " << left.size() << " bytes";
+    EXPECT_GE(left.size(), kBlockSize) << c.name;
     EXPECT_LT(left.size(), original.size()) << c.name;
     EXPECT_TRUE(left == Prefix(original, left.size())) << c.name << ": bytes not the original's";
   }

@@ -1,4 +1,4 @@
-// Hex armour writer and reader against plain character-at-a-time references.
+// Hex armour writer and reader against the kit's plain character-at-a-time reading.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,31 +7,12 @@
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
 using quillpack::ByteBuffer;
-
-// The text of `bytes`, one digit at a time, a line feed after every 80 digits and after a
-// last line that is not empty.
-std::string ReferenceText(const Bytes &bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  int column = 0;
-  for (uint8_t b : bytes) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0xF];
-    column += 2;
-    if (column >= 80) {
-      text += '\n';
-      column = 0;
-    }
-  }
-  if (column > 0) text += '\n';
-  return text;
-}
 
 struct ReadOutcome {
   int result;
@@ -39,39 +20,13 @@ struct ReadOutcome {
   std::string err;
 };
 
-bool IsSpace(int c) {
-  return c == '\n' || c == '\r' || c == ' ' || c == '\t';
-}
-
-// Decodes `text` a character at a time, appending each byte with ByteBufferAppend, so that
-// armed allocation faults meet it exactly where they meet a byte-at-a-time reader.
+// The kit's plain reading, each byte appended with ByteBufferAppend, so that armed
+// allocation faults meet it exactly where they meet a byte-at-a-time reader.
 ReadOutcome ReferenceRead(const std::string &text, uint32_t capacity) {
-  ReadOutcome o{1, {}, ""};
   ByteBuffer *buffer = quillpack::ByteBufferCreate(capacity);
-  size_t i = 0;
-  auto next = [&]() -> int {
-    while (i < text.size() && IsSpace(static_cast<uint8_t>(text[i]))) ++i;
-    return i < text.size() ? static_cast<uint8_t>(text[i++]) : EOF;
-  };
-  for (;;) {
-    int c1 = next();
-    if (c1 == EOF) break;
-    int c2 = next();
-    if (c2 == EOF) {
-      o = {0, {}, "Error: Incomplete hex pair\n"};
-      break;
-    }
-    int high = quillpack::HexDigitValue(c1), low = quillpack::HexDigitValue(c2);
-    if (high < 0 || low < 0) {
-      o = {0, {}, "Error: Invalid hex character\n"};
-      break;
-    }
-    if (!quillpack::ByteBufferAppend(buffer, static_cast<uint8_t>(high * 16 + low))) {
-      o.result = 0;
-      break;
-    }
-  }
-  o.bytes.assign(buffer->data, buffer->data + buffer->length);
+  PlainHex hex = PlainReadHex(reinterpret_cast<const uint8_t *>(text.data()), text.size(),
+                              [&](uint8_t b) { return quillpack::ByteBufferAppend(buffer, b); });
+  ReadOutcome o{hex.ok ? 1 : 0, Bytes(buffer->data, buffer->data + buffer->length), hex.error};
   quillpack::ByteBufferDestroy(buffer);
   return o;
 }
@@ -142,7 +97,7 @@ TEST(HexArmourDifferential, ReaderMatchesReferenceAcrossChunkEnds) {
       for (char odd : {' ', '\n', 'G', '\xff', 'a'}) {
         std::string text = RandomText(&rng, end + 40, 0);
         for (char &c : text)
-          if (IsSpace(static_cast<uint8_t>(c))) c = '7';
+          if (IsArmourSpace(static_cast<uint8_t>(c))) c = '7';
         text[at] = odd;
         ExpectSameRead(
             dir, text, 4096,
@@ -215,7 +170,7 @@ TEST(HexArmourDifferential, WriterMatchesReference) {
   for (int i = 0; i < 20; ++i) sizes.push_back(any(rng));
   for (size_t size : sizes) {
     Bytes bytes = RandomBytes(size, static_cast<uint32_t>(size));
-    std::string want = ReferenceText(bytes);
+    std::string want = PlainArmour(bytes);
     std::string path = dir.Path("out");
     std::FILE *stream = std::fopen(path.c_str(), "w");
     EXPECT_EQ(quillpack::WriteHexArmour(bytes.data(), static_cast<uint32_t>(size), stream), 1);

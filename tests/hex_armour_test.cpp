@@ -6,7 +6,7 @@
 
 #include "armour/hex_armour.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {

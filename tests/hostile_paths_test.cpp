@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
@@ -43,7 +43,7 @@ std::map<std::string, std::string> Snapshot(const std::string &folder) {
 enum Operation { kPack, kUnpack };
 
 Outcome Call(Operation op, const std::u16string &input, const std::u16string &output) {
-  const Library &library = LoadLibrary();
+  const Library &library = BuiltLibrary();
   Library::Function f = op == kPack ? library.pack : library.unpack;
   return Capture([&] { return f(input.c_str(), output.c_str()); });
 }
@@ -184,7 +184,7 @@ TEST(HostilePaths, BrokenPipesAreFailedWrites) {
   const char *verdicts[] = {"ok", "disposition changed", "signal mask changed",
                             "pending SIGPIPE taken or left behind", "cannot set up"};
   const std::string err_path = dir.Path("stderr");
-  LoadLibrary();
+  BuiltLibrary();
   for (const auto &c : cases) {
     const std::u16string input = Utf16(c.op == kPack ? dir.Path("in") : dir.Path("in.qpk"));
     const std::u16string output = Utf16(c.broken == kOutput ? fifo : dir.Path("out"));
@@ -211,7 +211,7 @@ TEST(HostilePaths, BrokenPipesAreFailedWrites) {
         _exit(4);
       sigset_t before, after, pending;
       sigprocmask(SIG_SETMASK, nullptr, &before);
-      const Library &library = LoadLibrary();
+      const Library &library = BuiltLibrary();
       (c.op == kPack ? library.pack : library.unpack)(input.c_str(), output.c_str());
       sigprocmask(SIG_SETMASK, nullptr, &after);
       struct sigaction action;
@@ -256,7 +256,7 @@ TEST(HostilePaths, UnreadableInputIsNotTouched) {
   } else {
     ASSERT_EQ(chmod(f.dir.path.c_str(), 0777), 0);
     const std::string err_path = f.dir.Path("child-stderr");
-    LoadLibrary();  // before the fork, while the library's file is still readable
+    BuiltLibrary();  // before the fork, while the library's file is still readable
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -264,7 +264,7 @@ TEST(HostilePaths, UnreadableInputIsNotTouched) {
       if (err < 0 || dup2(err, 2) < 0) _exit(3);
       if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
       if (access(input.c_str(), R_OK) == 0) _exit(4);  // permissions do not bite here
-      const Library &library = LoadLibrary();
+      const Library &library = BuiltLibrary();
       library.pack(Utf16(input).c_str(), Utf16(output).c_str());
       _exit(0);
     }

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "codec/codec.h"
 #include "codec/finder/finder_state.h"
 #include "codec/finder/match_finder.h"
 #include "codec/match_search.h"
-#include "test_support.h"
+#include "codec_calls.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
@@ -124,32 +124,15 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 
 // Runs of every length from 1 to `longest` of `byte`, each followed by one `separator`.
 Bytes EveryRunLength(uint32_t longest, uint8_t byte, uint8_t separator) {
-  Bytes out;
-  for (uint32_t r = 1; r <= longest; ++r) {
-    out.insert(out.end(), r, byte);
-    out.push_back(separator);
-  }
-  return out;
+  return Runs(longest * (longest + 3) / 2, longest, std::string(1, static_cast<char>(byte)),
+              separator);
 }
 
 // Stretches of `size` bytes in all: each repeats a pattern of a period from `periods` (in
 // turn) for 2 to `longest` periods, then one random byte. Patterns come from a pool of two
 // per period, so the window holds many stretches with the same bytes, of unequal lengths.
 Bytes Stretches(size_t size, uint32_t seed, std::vector<uint32_t> periods, uint32_t longest) {
-  Bytes noise = RandomBytes(size + 1024, seed);
-  size_t next = 0;
-  auto draw = [&] { return noise[next++ % noise.size()]; };
-  Bytes out;
-  for (size_t i = 0; out.size() < size; ++i) {
-    uint32_t d = periods[i % periods.size()];
-    uint32_t pool = draw() % 2;
-    uint32_t repeats = 2 + (draw() | draw() << 8) % (longest - 1);
-    for (uint32_t j = 0; j < repeats * d && out.size() < size; ++j)
-      out.push_back(static_cast<uint8_t>('a' + (d * 7 + pool * 3 + j % d) % 26));
-    out.push_back(draw());
-  }
-  out.resize(size);
-  return out;
+  return quillpack_test::Stretches(size, seed, LetterPatterns(periods), 2, longest);
 }
 
 std::vector<uint32_t> PeriodsUpTo(uint32_t last) {
@@ -160,14 +143,7 @@ std::vector<uint32_t> PeriodsUpTo(uint32_t last) {
 
 // `blocks` blocks of 4096 bytes, each repeating the one before with a few bytes changed.
 Bytes RepeatedBlocks(int blocks, uint32_t seed, int alphabet) {
-  Bytes out = RandomBytes(kBlock, seed, alphabet);
-  Bytes noise = RandomBytes(blocks * 4, seed + 1);
-  for (int b = 1; b < blocks; ++b) {
-    Bytes next(out.end() - kBlock, out.end());
-    for (int i = 0; i < 4; ++i) next[(noise[b * 4 + i] * 16 + b * 61) % kBlock] ^= 1 + i;
-    out.insert(out.end(), next.begin(), next.end());
-  }
-  return out;
+  return NearBlocks(blocks * kBlock, seed, alphabet, 4);
 }
 
 Bytes CorpusPrefix(const std::string &name, size_t size) {
@@ -284,7 +260,7 @@ TEST(MatchFinder, LargeAppendsEqualSingleBytes) {
 // coded bytes into the window), built here without the library's compressor.
 template <typename Search, typename Append>
 Bytes Tokens(const Bytes &input, Search search, Append append) {
-  Bytes tokens = {0x51, 0x50, 0x4B, 0x01};
+  Bytes tokens = TokenHeader();
   for (size_t block = 0; block < input.size(); block += kBlock) {
     uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlock, input.size() - block));
     const uint8_t *b = input.data() + block;
@@ -293,11 +269,10 @@ Bytes Tokens(const Bytes &input, Search search, Append append) {
       Match m = n - p >= 3 ? search(b + p, n - p) : Match{false, 0, 0};
       uint32_t step = 1;
       if (m.found) {
-        tokens.insert(tokens.end(), {0x80, m.length, static_cast<uint8_t>(m.distance & 0xFF),
-                                     static_cast<uint8_t>(m.distance >> 8)});
+        AddMatch(&tokens, m.length, m.distance);
         step = m.length;
       } else {
-        tokens.insert(tokens.end(), {0x00, b[p]});
+        AddLiteral(&tokens, b[p]);
       }
       append(b + p, step);
       p += step;
@@ -315,8 +290,7 @@ TEST(MatchFinder, ContainersEqualThePlainScanAndTheSmallFinder) {
   ASSERT_NE(names.front(), kCorpusMissing) << "cannot list the corpus folder " << CorpusPath("");
   for (const std::string &name : names) {
     Bytes input = ReadFile(CorpusPath(name));
-    Outcome o = Capture(
-        [&] { return quillpack::CompressFile(CorpusPath(name).c_str(), dir.Path("out").c_str()); });
+    Outcome o = Compress(CorpusPath(name), dir.Path("out"));
     ASSERT_EQ(o.result, 0) << name << ": " << o.err;
     Bytes stream = HexToBytes(ReadText(dir.Path("out")));
 

@@ -13,9 +13,9 @@
 
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
@@ -79,11 +79,8 @@ TEST(Portability, HighBytesAreDataNotDigits) {
     for (int b = 255; b >= 0; --b) all.push_back(static_cast<uint8_t>(b));
   TempDir dir;
   WriteFile(dir.Path("in"), all);
-  Outcome packed = Capture(
-      [&] { return quillpack::CompressFile(dir.Path("in").c_str(), dir.Path("in.qpk").c_str()); });
-  Outcome unpacked = Capture([&] {
-    return quillpack::DecompressFile(dir.Path("in.qpk").c_str(), dir.Path("out").c_str());
-  });
+  Outcome packed = Compress(dir.Path("in"), dir.Path("in.qpk"));
+  Outcome unpacked = Decompress(dir.Path("in.qpk"), dir.Path("out"));
   EXPECT_EQ(packed.result + unpacked.result, 0) << packed.err << unpacked.err;
   EXPECT_EQ(ReadFile(dir.Path("out")), all);
 
@@ -93,9 +90,7 @@ TEST(Portability, HighBytesAreDataNotDigits) {
   }
   for (unsigned char high : {0x80, 0xB0, 0xC6, 0xFF}) {
     WriteText(dir.Path("bad.qpk"), std::string("51504B01") + static_cast<char>(high) + "0");
-    Outcome o = Capture([&] {
-      return quillpack::DecompressFile(dir.Path("bad.qpk").c_str(), dir.Path("out").c_str());
-    });
+    Outcome o = Decompress(dir.Path("bad.qpk"), dir.Path("out"));
     EXPECT_EQ(o.result, 1) << int{high};
     EXPECT_EQ(o.err, "Error: Invalid hex character\nError: Invalid Hex data\n") << int{high};
   }
@@ -116,18 +111,13 @@ TEST(Portability, RoundTripsPastTheWindow) {
   for (const Bytes &input : inputs) {
     TempDir dir;
     WriteFile(dir.Path("in"), input);
-    Outcome packed = Capture([&] {
-      return quillpack::CompressFile(dir.Path("in").c_str(), dir.Path("in.qpk").c_str());
-    });
-    Outcome unpacked = Capture([&] {
-      return quillpack::DecompressFile(dir.Path("in.qpk").c_str(), dir.Path("out").c_str());
-    });
+    Outcome packed = Compress(dir.Path("in"), dir.Path("in.qpk"));
+    Outcome unpacked = Decompress(dir.Path("in.qpk"), dir.Path("out"));
     ASSERT_EQ(packed.result, 0) << packed.err;
     ASSERT_EQ(unpacked.result, 0) << unpacked.err;
     EXPECT_EQ(ReadFile(dir.Path("out")), input) << input.size();
-    Bytes replayed;
-    EXPECT_TRUE(ReplayTokens(HexToBytes(ReadText(dir.Path("in.qpk"))), &replayed));
-    EXPECT_EQ(replayed, input) << input.size();
+    PlainRestore replayed = PlainReplay(HexToBytes(ReadText(dir.Path("in.qpk"))));
+    EXPECT_TRUE(replayed.ok && replayed.output == input) << input.size() << replayed.err;
   }
 }
 

@@ -7,14 +7,13 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#undef LoadLibrary  // the Win32 macro, not the test helper
 #else
 #include <pthread.h>
 #endif
 
-#include "codec/codec.h"
+#include "codec_calls.h"
 #include "platform/fault_injection.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
@@ -69,31 +68,24 @@ std::string OneLine(const std::string &text) {
 }
 
 TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
-  const Library &library = LoadLibrary();
+  const Library &library = BuiltLibrary();
   ASSERT_NE(library.pack, nullptr);
   ASSERT_NE(library.unpack, nullptr);
   TempDir dir;
   auto p = [&](const char *name) { return dir.Path(name); };
-  // Over a megabyte of text-like bytes, so both windows fill and slide many times.
-  Bytes original = RandomBytes(1100000, 5, 40);
-  for (size_t i = 0; i < original.size(); i += 97) original[i] = '\n';
+  // Over a megabyte of text, so both windows fill and slide many times.
+  const Bytes original = Shape("english-like", 1100000);
   WriteFile(p("big"), original);
   // The plain scan is slow: a little more than a window's worth, so that it slides.
   const Bytes small(original.begin(), original.begin() + 40000);
   WriteFile(p("small"), small);
-  ASSERT_EQ(Capture([&] {
-              return quillpack::CompressFile(p("big").c_str(), p("ref.qpk").c_str());
-            }).result,
-            0);
+  ASSERT_EQ(Compress(p("big"), p("ref.qpk")).result, 0);
   const std::string container = ReadText(p("ref.qpk"));
   WriteText(p("long.qpk"), OneLine(container));
   WriteText(p("bad.qpk"), OneLine(container) + "G0");
   WriteText(p("bad-match.qpk"), container + "80030000\n");  // a match of distance 0
   const Bytes packed = ReadFile(p("ref.qpk"));
-  ASSERT_EQ(Capture([&] {
-              return quillpack::CompressFile(p("small").c_str(), p("small.qpk").c_str());
-            }).result,
-            0);
+  ASSERT_EQ(Compress(p("small"), p("small.qpk")).result, 0);
   const Bytes packed_small = ReadFile(p("small.qpk"));
 
   const struct {
@@ -115,7 +107,7 @@ TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
        "Error: Cannot open output file '" + p("none/big.qpk") + "'\n", nullptr},
   };
   for (const auto &c : cases) {
-    std::u16string in = Utf16(c.input), out = Utf16(c.output);
+    HostPath in = Utf16(c.input), out = Utf16(c.output);
     bool ran = false;
     Outcome o = Capture([&] {
       ran = RunOnSmallStack([&] {

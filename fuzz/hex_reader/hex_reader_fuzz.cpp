@@ -1,6 +1,5 @@
 // Fuzz target: arbitrary bytes through the hex reader, held to the plain reading.
 #include <cstdio>
-#include <cstring>
 
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
@@ -11,21 +10,20 @@ using namespace quillpack_fuzz;
 namespace {
 
 Bytes text;
-int read_result;
 Bytes decoded;
 
 // Reads `text` through a memory stream into a buffer that starts at one byte, so that it
 // grows often and at every offset.
-int ReadText(const char *, const char *) {
+int ReadThroughTheLibrary() {
   std::FILE *stream = fmemopen(text.data(), text.size(), "r");
   Require(stream != nullptr, "fmemopen failed");
   quillpack::ByteBuffer *buffer = quillpack::ByteBufferCreate(1);
   Require(buffer != nullptr, "no buffer");
-  read_result = quillpack::ReadHexArmour(stream, buffer);
+  int result = quillpack::ReadHexArmour(stream, buffer);
   decoded.assign(buffer->data, buffer->data + buffer->length);
   quillpack::ByteBufferDestroy(buffer);
   std::fclose(stream);
-  return read_result;
+  return result;
 }
 
 }  // namespace
@@ -33,11 +31,11 @@ int ReadText(const char *, const char *) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   text.reserve(size + 1);  // fmemopen wants a real block even for no bytes
   text.assign(data, data + size);
-  Caught caught = RunCaught(ReadText, "", "");
+  Outcome got = Capture(ReadThroughTheLibrary);
   PlainHex expected = PlainReadHex(data, size);
-  Require(read_result == (expected.ok ? 1 : 0), "result differs from the plain reading");
-  Require(caught.err == expected.error, "error line differs from the plain reading");
-  Require(caught.out.empty(), "the reader printed on standard output");
+  Require(got.result == (expected.ok ? 1 : 0), "result differs from the plain reading");
+  Require(got.err == expected.error, "error line differs from the plain reading");
+  Require(got.out.empty(), "the reader printed on standard output");
   Require(decoded == expected.bytes, "decoded bytes differ from the plain reading");
   return 0;
 }

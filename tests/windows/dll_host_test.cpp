@@ -1,6 +1,5 @@
 // quillpack.dll seen from a Windows host: loading, exports, version resource, text mode, paths.
 #include <windows.h>
-#undef LoadLibrary  // the Win32 macro, not the test helper
 
 #include <gtest/gtest.h>
 
@@ -15,27 +14,28 @@
 #include <vector>
 
 #include "quillpack.h"
-#include "test_support.h"
+#include "test_kit.h"
 
 namespace quillpack_test {
 namespace {
 
-using Function = decltype(&Quillpack);
+using Function = Library::Function;
 static_assert(std::is_same_v<Function, decltype(&Quillunpack)>);
 
-constexpr wchar_t kDllName[] = L"quillpack.dll";
+constexpr char kDllName[] = "quillpack.dll";
 
-std::wstring Wide(const std::string &text) {
-  std::u16string utf16 = Utf16(text);
-  return std::wstring(utf16.begin(), utf16.end());
+// The DLL at `path` (a bare name is looked for beside the program) with both functions
+// found by name; a failure is reported and leaves null fields.
+Library Load(const std::string &path) {
+  Library dll;
+  std::string error;
+  EXPECT_TRUE(OpenLibrary(path, &dll, &error)) << error;
+  return dll;
 }
 
-// A loaded copy of the DLL with both functions found by name.
-struct Dll {
-  HMODULE module = nullptr;
-  Function pack = nullptr;
-  Function unpack = nullptr;
-};
+HMODULE Module(const Library &dll) {
+  return static_cast<HMODULE>(dll.handle);
+}
 
 // GetProcAddress's result as an exported function (through void (*)(), the one cast
 // between function types that is not taken for a mistake).
@@ -43,22 +43,7 @@ Function Find(HMODULE module, const char *name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-Dll Load(const wchar_t *name) {
-  Dll dll;
-  dll.module = LoadLibraryW(name);
-  if (dll.module == nullptr) return dll;
-  dll.pack = Find(dll.module, "Quillpack");
-  dll.unpack = Find(dll.module, "Quillunpack");
-  return dll;
-}
-
-// `path` with backslashes, the separator LoadLibraryW requires.
-std::wstring NativeWide(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return Wide(path);
-}
-
-std::string ReadWide(const std::wstring &path) {
+std::string ReadUtf16(const std::wstring &path) {
   std::string text;
   FILE *f = _wfopen(path.c_str(), L"rb");
   if (f == nullptr) return text;
@@ -74,10 +59,10 @@ std::wstring ModulePath(HMODULE module) {
 }
 
 // Packs and restores `input` through `dll`; returns the container's raw bytes.
-Bytes RoundTrip(const Dll &dll, const TempDir &dir, const Bytes &input, Bytes *restored) {
+Bytes RoundTrip(const Library &dll, const TempDir &dir, const Bytes &input, Bytes *restored) {
   WriteFile(dir.Path("in"), input);
-  std::wstring in = Wide(dir.Path("in")), qpk = Wide(dir.Path("in.qpk"));
-  std::wstring out = Wide(dir.Path("out"));
+  std::wstring in = Utf16(dir.Path("in")), qpk = Utf16(dir.Path("in.qpk"));
+  std::wstring out = Utf16(dir.Path("out"));
   Outcome packed = Capture([&] { return dll.pack(in.c_str(), qpk.c_str()); });
   Outcome unpacked = Capture([&] { return dll.unpack(qpk.c_str(), out.c_str()); });
   EXPECT_EQ(packed.result, 999);
@@ -88,20 +73,20 @@ Bytes RoundTrip(const Dll &dll, const TempDir &dir, const Bytes &input, Bytes *r
 }
 
 TEST(WindowsDll, ExportsPlainNamesAtOrdinalsOneAndTwo) {
-  Dll dll = Load(kDllName);
-  ASSERT_NE(dll.module, nullptr) << GetLastError();
+  Library dll = Load(kDllName);
+  ASSERT_NE(Module(dll), nullptr) << GetLastError();
   ASSERT_NE(dll.pack, nullptr);
   ASSERT_NE(dll.unpack, nullptr);
   EXPECT_NE(reinterpret_cast<void *>(dll.pack), reinterpret_cast<void *>(dll.unpack));
-  EXPECT_EQ(Find(dll.module, MAKEINTRESOURCEA(1)), dll.pack);
-  EXPECT_EQ(Find(dll.module, MAKEINTRESOURCEA(2)), dll.unpack);
-  EXPECT_EQ(GetProcAddress(dll.module, MAKEINTRESOURCEA(3)), nullptr);
+  EXPECT_EQ(Find(Module(dll), MAKEINTRESOURCEA(1)), dll.pack);
+  EXPECT_EQ(Find(Module(dll), MAKEINTRESOURCEA(2)), dll.unpack);
+  EXPECT_EQ(GetProcAddress(Module(dll), MAKEINTRESOURCEA(3)), nullptr);
   // Nothing else leaks out: no decorated spellings, no internals, no entry point.
   for (const char *name : {"_Quillpack", "Quillpack@8", "quillpack", "DllMain", "CompressFile",
                            "_ZN9quillpack12CompressFileEPKcS1_"}) {
-    EXPECT_EQ(GetProcAddress(dll.module, name), nullptr) << name;
+    EXPECT_EQ(GetProcAddress(Module(dll), name), nullptr) << name;
   }
-  EXPECT_TRUE(FreeLibrary(dll.module));
+  EXPECT_TRUE(CloseLibrary(dll));
 }
 
 #if defined(__i386__)
@@ -111,26 +96,26 @@ extern "C" int32_t __cdecl PackFromStdcallHost(void (*found)(), const wchar_t *i
 // A 32-bit host whose compiler makes stdcall its default (stdcall_host.cpp, which also checks
 // the declared type when it compiles) calls the export through the header's declaration.
 TEST(WindowsDll, HostsWithStdcallAsTheirDefaultCallCorrectly) {
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   TempDir dir;
   WriteText(dir.Path("in"), "called from a stdcall host");
-  std::wstring in = Wide(dir.Path("in")), qpk = Wide(dir.Path("in.qpk"));
-  auto found = reinterpret_cast<void (*)()>(GetProcAddress(dll.module, "Quillpack"));
+  std::wstring in = Utf16(dir.Path("in")), qpk = Utf16(dir.Path("in.qpk"));
+  auto found = reinterpret_cast<void (*)()>(GetProcAddress(Module(dll), "Quillpack"));
   for (int round = 0; round < 3; ++round) {
     Outcome o = Capture([&] { return PackFromStdcallHost(found, in.c_str(), qpk.c_str()); });
     EXPECT_EQ(o.result, 999);
     EXPECT_EQ(o.err, "");
     EXPECT_NE(o.out.find("Compression successful"), std::string::npos);
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 #endif
 
 TEST(WindowsDll, CarriesVersionOneZeroZeroOne) {
-  Dll dll = Load(kDllName);
-  ASSERT_NE(dll.module, nullptr);
-  std::wstring path = ModulePath(dll.module);
+  Library dll = Load(kDllName);
+  ASSERT_NE(Module(dll), nullptr);
+  std::wstring path = ModulePath(Module(dll));
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   ASSERT_GT(size, 0u);
@@ -164,24 +149,25 @@ TEST(WindowsDll, CarriesVersionOneZeroZeroOne) {
         << key;
     EXPECT_EQ(std::wstring(value), L"1.0.0.1");
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 // Each load of a private copy runs a real process attach, each final release a detach, and
 // the functions work on threads created while it is loaded.
 TEST(WindowsDll, LoadsAndUnloadsRepeatedly) {
   TempDir dir;
-  std::wstring copy = NativeWide(dir.Path("quillpack-copy.dll"));
-  Dll shared = Load(kDllName);
-  ASSERT_NE(shared.module, nullptr);
-  ASSERT_TRUE(CopyFileW(ModulePath(shared.module).c_str(), copy.c_str(), FALSE));
-  FreeLibrary(shared.module);
+  std::string copy = dir.Path("quillpack-copy.dll");
+  std::replace(copy.begin(), copy.end(), '/', '\\');  // LoadLibraryW requires backslashes
+  Library shared = Load(kDllName);
+  ASSERT_NE(Module(shared), nullptr);
+  ASSERT_TRUE(CopyFileW(ModulePath(Module(shared)).c_str(), Utf16(copy).c_str(), FALSE));
+  CloseLibrary(shared);
   WriteText(dir.Path("in"), "attach, detach, attach, detach");
   for (int round = 0; round < 3; ++round) {
-    Dll dll = Load(copy.c_str());
-    ASSERT_NE(dll.module, nullptr) << round;
+    Library dll = Load(copy);
+    ASSERT_NE(Module(dll), nullptr) << round;
     ASSERT_NE(dll.pack, nullptr);
-    std::wstring in = Wide(dir.Path("in")), qpk = Wide(dir.Path("in.qpk"));
+    std::wstring in = Utf16(dir.Path("in")), qpk = Utf16(dir.Path("in.qpk"));
     int32_t result = 0;
     Outcome o = Capture([&] {
       std::thread worker([&] { result = dll.pack(in.c_str(), qpk.c_str()); });
@@ -191,7 +177,7 @@ TEST(WindowsDll, LoadsAndUnloadsRepeatedly) {
     EXPECT_EQ(o.result, 999);
     EXPECT_EQ(o.err, "");
     EXPECT_NE(o.out.find("Compression successful"), std::string::npos);
-    EXPECT_TRUE(FreeLibrary(dll.module));
+    EXPECT_TRUE(CloseLibrary(dll));
     EXPECT_EQ(GetModuleHandleW(L"quillpack-copy.dll"), nullptr) << "still loaded, round " << round;
   }
 }
@@ -199,7 +185,7 @@ TEST(WindowsDll, LoadsAndUnloadsRepeatedly) {
 // The container is written in text mode: every line ends in CR LF. The input and the
 // restored file are binary, so CR LF and Ctrl-Z inside them survive untouched.
 TEST(WindowsDll, ContainersAreCrLfTextAndRoundTrip) {
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   const Bytes inputs[] = {
       {},
@@ -225,17 +211,16 @@ TEST(WindowsDll, ContainersAreCrLfTextAndRoundTrip) {
     }
     Bytes tokens = HexToBytes(text);
     EXPECT_EQ(lines, (tokens.size() * 2 + 79) / 80);
-    Bytes replayed;
-    EXPECT_TRUE(ReplayTokens(tokens, &replayed));
-    EXPECT_EQ(replayed, input);
+    PlainRestore replayed = PlainReplay(tokens);
+    EXPECT_TRUE(replayed.ok && replayed.output == input) << replayed.err;
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 // A container with bare LF line ends (as POSIX systems write it) restores the same, and a
 // Ctrl-Z in the text ends it, as text mode reads on Windows.
 TEST(WindowsDll, RestoresLfContainersAndStopsAtCtrlZ) {
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.unpack, nullptr);
   const struct {
     const char *name;
@@ -252,17 +237,17 @@ TEST(WindowsDll, RestoresLfContainersAndStopsAtCtrlZ) {
   for (const auto &c : cases) {
     TempDir dir;
     WriteText(dir.Path("in.qpk"), c.text);
-    std::wstring qpk = Wide(dir.Path("in.qpk")), out = Wide(dir.Path("out"));
+    std::wstring qpk = Utf16(dir.Path("in.qpk")), out = Utf16(dir.Path("out"));
     Outcome o = Capture([&] { return dll.unpack(qpk.c_str(), out.c_str()); });
     EXPECT_EQ(o.result, 999) << c.name;
     EXPECT_EQ(o.err, "") << c.name;
     EXPECT_EQ(ReadText(dir.Path("out")), c.restored) << c.name;
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 TEST(WindowsDll, ReportsFailuresAndStillReturns999) {
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   TempDir dir;
   WriteText(dir.Path("in"), "some text");
@@ -292,8 +277,8 @@ TEST(WindowsDll, ReportsFailuresAndStillReturns999) {
        ""},
   };
   for (const auto &c : cases) {
-    std::wstring in = c.input ? Wide(dir.Path(c.input)) : L"";
-    std::wstring out = c.output ? Wide(dir.Path(c.output)) : L"";
+    std::wstring in = c.input ? Utf16(dir.Path(c.input)) : L"";
+    std::wstring out = c.output ? Utf16(dir.Path(c.output)) : L"";
     Outcome o = Capture([&] {
       return c.function(c.input ? in.c_str() : nullptr, c.output ? out.c_str() : nullptr);
     });
@@ -307,20 +292,20 @@ TEST(WindowsDll, ReportsFailuresAndStillReturns999) {
       EXPECT_FALSE(FileExists(dir.Path(c.output))) << c.name;
     }
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 // One file reached through spellings that differ only in ways Windows ignores, and through
 // a second hard link, is recognised as the input and refused as the output.
 TEST(WindowsDll, RecognisesTheInputUnderOtherNames) {
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   TempDir dir;
   std::filesystem::create_directory(dir.Path("sub"));
   WriteText(dir.Path("in"), "precious");
   WriteText(dir.Path("other"), "other");
-  std::wstring link = Wide(dir.Path("link"));
-  ASSERT_TRUE(CreateHardLinkW(link.c_str(), Wide(dir.Path("in")).c_str(), nullptr));
+  std::wstring link = Utf16(dir.Path("link"));
+  ASSERT_TRUE(CreateHardLinkW(link.c_str(), Utf16(dir.Path("in")).c_str(), nullptr));
   std::string backslashed = dir.Path("in");
   std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
   const struct {
@@ -331,7 +316,7 @@ TEST(WindowsDll, RecognisesTheInputUnderOtherNames) {
       {dir.Path("link"), true}, {dir.Path("other"), false},
   };
   for (const auto &c : cases) {
-    std::wstring in = Wide(dir.Path("in")), out = Wide(c.output);
+    std::wstring in = Utf16(dir.Path("in")), out = Utf16(c.output);
     Outcome o = Capture([&] { return dll.pack(in.c_str(), out.c_str()); });
     EXPECT_EQ(o.result, 999);
     if (c.same) {
@@ -342,7 +327,7 @@ TEST(WindowsDll, RecognisesTheInputUnderOtherNames) {
     }
     EXPECT_EQ(ReadText(dir.Path("in")), "precious") << c.output;
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 // Paths reach fopen in the ANSI code page, converted exactly or not at all. A name the code
@@ -360,13 +345,13 @@ TEST(WindowsDll, PathsConvertExactlyOrNotAtAll) {
   if (code_page != 1252 && !utf8) {
     GTEST_SKIP() << "expects code page 1252 or UTF-8, got " << code_page;
   }
-  Dll dll = Load(kDllName);
+  Library dll = Load(kDllName);
   ASSERT_NE(dll.pack, nullptr);
   TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir.Path("sub")));
   WriteText(dir.Path("secret.txt"), "beside the folder");
   WriteText(dir.Path("sub/plain.txt"), "plain");
-  const std::wstring sub = Wide(dir.Path("sub/"));
+  const std::wstring sub = Utf16(dir.Path("sub/"));
 
   struct Name {
     std::wstring wide;
@@ -391,7 +376,7 @@ TEST(WindowsDll, PathsConvertExactlyOrNotAtAll) {
                               "' -> '" + dir.Path("sub/" + name.in_code_page + ".qpk") + "'\n");
     Outcome unpacked = Capture([&] { return dll.unpack(qpk.c_str(), out.c_str()); });
     EXPECT_EQ(unpacked.err, "") << name.in_code_page;
-    EXPECT_EQ(ReadWide(out), "na\u00EFve bytes") << name.in_code_page;
+    EXPECT_EQ(ReadUtf16(out), "na\u00EFve bytes") << name.in_code_page;
   }
 
   // In UTF-8 every one of these but the lone surrogate is an ordinary name inside the folder.
@@ -413,7 +398,7 @@ TEST(WindowsDll, PathsConvertExactlyOrNotAtAll) {
       EXPECT_EQ(o.err, "") << shown;
       EXPECT_EQ(o.out, "Compression successful: '" + dir.Path("sub/plain.txt") + "' -> '" + shown +
                            "escaped.qpk'\n");
-      EXPECT_EQ(ReadWide(escaped).substr(0, 8), "51504B01") << shown;
+      EXPECT_EQ(ReadUtf16(escaped).substr(0, 8), "51504B01") << shown;
     }
     EXPECT_FALSE(FileExists(dir.Path("escaped.qpk"))) << shown;
 
@@ -424,7 +409,7 @@ TEST(WindowsDll, PathsConvertExactlyOrNotAtAll) {
     EXPECT_EQ(o.out, "");
     EXPECT_FALSE(FileExists(dir.Path("sub/stolen.qpk"))) << shown;
   }
-  FreeLibrary(dll.module);
+  CloseLibrary(dll);
 }
 
 }  // namespace
