@@ -23,8 +23,8 @@ namespace quillpack {
 }  // namespace quillpack
 
 #if QUILLPACK_ASSERTIONS
-#define QUILLPACK_ASSERT(condition)                    \
-  ((condition) ? static_cast<void>(0)                  \
+#define QUILLPACK_ASSERT(condition)   \
+  ((condition) ? static_cast<void>(0) \
                : ::quillpack::PlatformAssertFailed(__FILE__, __LINE__, #condition))
 #else
 // Still compiled, so a check cannot rot and its variables count as used, but never evaluated.

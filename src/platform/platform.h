@@ -95,7 +95,6 @@ using PlatformWideChar = char16_t;
 // Converts `path` (whole, terminator included) to the multibyte form the system's file
 // calls take. Returns false, leaving `dst` the empty string, when the path is malformed or
 // does not fit `capacity`.
-[[nodiscard]] bool PlatformConvertPath(const PlatformWideChar *path, char *dst,
-                                       size_t capacity);
+[[nodiscard]] bool PlatformConvertPath(const PlatformWideChar *path, char *dst, size_t capacity);
 
 }  // namespace quillpack
