@@ -59,7 +59,8 @@ enum DecodeResult { kDecoded, kBadCharacter, kNoMemory };
 // exactly when a byte would not fit, as appending the bytes one at a time would.
 // `*high` carries the class of a pair's first character across calls (-1 when none).
 // The bytes decoded before a bad pair or a failed growth stay appended.
-DecodeResult DecodeText(const uint8_t *text, size_t count, int *high, ByteBuffer *buffer) {
+[[nodiscard]] DecodeResult DecodeText(const uint8_t *text, size_t count, int *high,
+                                      ByteBuffer *buffer) {
   QUILLPACK_ASSERT(text != nullptr || count == 0);
   QUILLPACK_ASSERT(*high >= -1 && *high <= kInvalid);
   const uint8_t *p = text;

@@ -47,8 +47,8 @@ inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
 // Copies the data bytes of the literal tokens at `tokens`, four tokens at a time while all
 // four are literals and fit in `room` bytes, to `*dst` and advances it. Returns the token
 // bytes consumed (8 per 4 literals); stops early, leaving the rest to the token loop.
-inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available, ptrdiff_t room,
-                               uint8_t **dst) {
+[[nodiscard]] inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available,
+                                             ptrdiff_t room, uint8_t **dst) {
   QUILLPACK_ASSERT(room >= 0);
   if constexpr (std::endian::native != std::endian::little) return 0;
   constexpr uint64_t kKinds = 0x00FF00FF00FF00FFull;  // the kind bytes of four tokens

@@ -12,7 +12,7 @@
 namespace quillpack {
 namespace {
 
-bool PipeSignalPending() {
+[[nodiscard]] bool PipeSignalPending() {
   sigset_t pending;
   return sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
 }
