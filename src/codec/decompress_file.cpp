@@ -23,9 +23,10 @@ namespace {
 constexpr uint32_t kBatch = 4096;
 // CopyMatch may write up to this many bytes past the end of its match.
 constexpr uint32_t kCopyOverrun = 15;
-// Room reserved past a batch: its last token may run kMaxMatch bytes over, and its copy
+// Room reserved for a batch: its last token may run kMaxMatch bytes over, and its copy
 // kCopyOverrun bytes beyond that.
 constexpr uint32_t kRoom = kBatch + kMaxMatch + 16;
+static_assert(kRoom >= kBatch + kMaxMatch + kCopyOverrun, "a batch's last copy fits its room");
 static_assert(kRoom <= kWindowSlack, "a batch is restored straight into the window's slack");
 
 // Copies `length` bytes from `distance` behind `dst` to `dst` with the result of a byte by

@@ -78,8 +78,7 @@ void FaultMarkReadFailed(std::FILE *file) {
   // A stream left untracked would read as sound, and its caller would take a cut-short
   // input for a whole one; the test that got here must be told, in every build.
   PlatformAssertFailed(__FILE__, __LINE__,
-                       "a free slot in the fault table: more streams with an injected read "
-                       "failure are open at once than it tracks");
+                       "the fault table has a slot for every open stream with a failed read");
 }
 
 bool FaultReadMarked(std::FILE *file) {

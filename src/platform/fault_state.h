@@ -14,6 +14,9 @@ namespace quillpack {
 [[nodiscard]] bool FaultFires(FaultKind kind, uint64_t events);
 // For a write of `count` bytes: how many may be delivered before the armed byte.
 [[nodiscard]] size_t FaultAllowedBytes(FaultKind kind, size_t count);
+// Records that a read on `file` failed, until PlatformClose closes it or the state is reset.
+// Aborts with a message when more streams are marked at once than the table holds: an
+// unrecorded failure would pass for the end of the stream.
 void FaultMarkReadFailed(std::FILE *file);
 [[nodiscard]] bool FaultReadMarked(std::FILE *file);
 void FaultForget(std::FILE *file);
