@@ -1,4 +1,5 @@
-# Installs the header, the shared library, a CMake package and a pkg-config file.
+# Installs the header, the shared library, a CMake package and a pkg-config file, the last
+# two stating the project version.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS quillpack EXPORT QuillpackTargets
@@ -12,7 +13,7 @@ configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/QuillpackConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/QuillpackConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quillpack)

@@ -4,12 +4,13 @@
 # record adds one line to it: a kind (tests or runs), how many, and how many were skipped.
 
 # configure_sanitizer_build DIR SANITIZERS [CMAKE_OPTION...]: a clang build of everything
-# with -fsanitize=SANITIZERS (warnings as errors, no example host).
+# with -fsanitize=SANITIZERS and the library's assertions on (warnings as errors, no example
+# host).
 configure_sanitizer_build() {
   local dir=$1 sanitizers=$2
   shift 2
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLPACK_WERROR=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLPACK_ASSERTIONS=ON \
     -DQUILLPACK_SANITIZE="$sanitizers" -DQUILLPACK_BUILD_EXAMPLES=OFF "$@" >/dev/null
 }
 

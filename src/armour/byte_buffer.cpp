@@ -8,6 +8,7 @@
 namespace quillpack {
 
 ByteBuffer *ByteBufferCreate(uint32_t capacity) {
+  QUILLPACK_ASSERT(capacity >= 1);
   if (capacity == 0) return nullptr;
   auto *buffer = static_cast<ByteBuffer *>(PlatformAlloc(sizeof(ByteBuffer)));
   if (buffer == nullptr) return nullptr;
@@ -23,11 +24,13 @@ ByteBuffer *ByteBufferCreate(uint32_t capacity) {
 
 void ByteBufferDestroy(ByteBuffer *buffer) {
   if (buffer == nullptr) return;
+  QUILLPACK_ASSERT(ByteBufferIsSound(buffer));
   PlatformFree(buffer->data);
   PlatformFree(buffer);
 }
 
 int ByteBufferGrow(ByteBuffer *buffer) {
+  QUILLPACK_ASSERT(ByteBufferIsSound(buffer));
   // Checked in 32 bits before any size_t arithmetic, so it holds where size_t is 32 bits.
   if (buffer->capacity > UINT32_MAX / 2) return 0;
   uint32_t doubled = buffer->capacity * 2;
@@ -39,6 +42,8 @@ int ByteBufferGrow(ByteBuffer *buffer) {
 }
 
 int ByteBufferAppendBytes(ByteBuffer *buffer, const uint8_t *bytes, uint32_t count) {
+  QUILLPACK_ASSERT(ByteBufferIsSound(buffer));
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
   while (count > 0) {
     if (buffer->length >= buffer->capacity && !ByteBufferGrow(buffer)) return 0;
     uint32_t room = buffer->capacity - buffer->length;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/assertion.h"
+
 namespace quillpack {
 namespace {
 
@@ -57,7 +59,10 @@ enum DecodeResult { kDecoded, kBadCharacter, kNoMemory };
 // exactly when a byte would not fit, as appending the bytes one at a time would.
 // `*high` carries the class of a pair's first character across calls (-1 when none).
 // The bytes decoded before a bad pair or a failed growth stay appended.
-DecodeResult DecodeText(const uint8_t *text, size_t count, int *high, ByteBuffer *buffer) {
+[[nodiscard]] DecodeResult DecodeText(const uint8_t *text, size_t count, int *high,
+                                      ByteBuffer *buffer) {
+  QUILLPACK_ASSERT(text != nullptr || count == 0);
+  QUILLPACK_ASSERT(*high >= -1 && *high <= kInvalid);
   const uint8_t *p = text;
   const uint8_t *const end = text + count;
   uint8_t *dst = buffer->data + buffer->length;
@@ -93,6 +98,7 @@ DecodeResult DecodeText(const uint8_t *text, size_t count, int *high, ByteBuffer
       result = kBadCharacter;
       break;
     }
+    QUILLPACK_ASSERT(dst <= limit);
     if (dst == limit) {
       buffer->length = static_cast<uint32_t>(dst - buffer->data);
       if (!ByteBufferGrow(buffer)) return kNoMemory;
@@ -102,6 +108,7 @@ DecodeResult DecodeText(const uint8_t *text, size_t count, int *high, ByteBuffer
     *dst++ = static_cast<uint8_t>(pending << 4 | cls);
     pending = -1;
   }
+  QUILLPACK_ASSERT(dst <= limit);
   buffer->length = static_cast<uint32_t>(dst - buffer->data);
   *high = pending;
   return result;
@@ -116,6 +123,8 @@ int HexDigitValue(int character) {
 }
 
 int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
+  QUILLPACK_ASSERT(stream != nullptr);
   constexpr uint32_t kLineBytes = kLineDigits / 2;
   static_assert(kHexWriteChunk % (kLineDigits + 1) == 0, "the writer's chunk holds whole lines");
   char chunk[kHexWriteChunk];
@@ -128,6 +137,7 @@ int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
     out[2 * n] = '\n';
     used += 2 * n + 1;
     i += n;
+    QUILLPACK_ASSERT(used <= sizeof chunk);
     if (used == sizeof chunk) {
       if (PlatformWrite(stream, chunk, used) != used) return 0;
       used = 0;
@@ -138,6 +148,8 @@ int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream) {
 }
 
 int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer) {
+  QUILLPACK_ASSERT(stream != nullptr);
+  QUILLPACK_ASSERT(ByteBufferIsSound(buffer));
   uint8_t text[kHexReadChunk];
   int high = -1;  // class of the pair's first character while one is pending
   for (;;) {

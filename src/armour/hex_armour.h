@@ -18,7 +18,7 @@ constexpr uint32_t kHexReadChunk = 16384;
 
 // 0-15 for '0'-'9', 'A'-'F' and 'a'-'f'; -1 for any other character (including every
 // value from 0x80 up).
-int HexDigitValue(int character);
+[[nodiscard]] int HexDigitValue(int character);
 
 // Writes `count` bytes as hex text: a line feed after every 80 digits and, when the last
 // line is not empty, after it; nothing at all for 0 bytes. Returns 1 when every character
@@ -32,6 +32,6 @@ int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream);
 // Incomplete hex pair" for an odd digit count, "Error: Invalid hex character" for a pair
 // with a non-digit) or for a read error, and 0 without a line when the buffer cannot grow.
 // On failure the bytes decoded before the fault stay appended.
-int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer);
+[[nodiscard]] int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer);
 
 }  // namespace quillpack

@@ -1,6 +1,8 @@
 // The exported functions: convert both paths, run the operation, return 999.
 #include "quillpack.h"
 
+#include <type_traits>
+
 #include "boundary/path_storage.h"
 #include "codec/codec.h"
 #include "platform/platform.h"
@@ -14,15 +16,14 @@ constexpr int32_t kAlwaysReturned = 999;
 // write instead of killing the host with SIGPIPE.
 int32_t RunWithPaths(int (*operation)(const char *, const char *), const QuillpackChar *input_path,
                      const QuillpackChar *output_path) {
-  static_assert(sizeof(QuillpackChar) == sizeof(quillpack::PlatformWideChar));
+  static_assert(std::is_same_v<QuillpackChar, quillpack::PlatformWideChar>,
+                "the platform converts the code units the host passes");
   quillpack::PathStorage output;
   quillpack::PathStorage input;
   quillpack::PathStorageConvert(&output, output_path);
   quillpack::PathStorageConvert(&input, input_path);
-  quillpack::PlatformPipeGuard guard;
-  quillpack::PlatformPipeGuardBegin(&guard);
-  operation(input.path, output.path);  // the outcome is reported by the operation itself
-  quillpack::PlatformPipeGuardEnd(&guard);
+  // The outcome is reported by the operation itself, in its lines and its output file.
+  static_cast<void>(quillpack::PlatformRunPipeGuarded(operation, input.path, output.path));
   quillpack::PathStorageRelease(&input);
   quillpack::PathStorageRelease(&output);
   return kAlwaysReturned;

@@ -1,9 +1,12 @@
 // PathStorage: the per-call multibyte copy of a path passed across the boundary.
 #include "boundary/path_storage.h"
 
+#include "platform/assertion.h"
+
 namespace quillpack {
 
 void PathStorageConvert(PathStorage *storage, const PlatformWideChar *wide) {
+  QUILLPACK_ASSERT(storage != nullptr);
   storage->heap = nullptr;
   storage->local[0] = '\0';
   storage->path = storage->local;
@@ -20,10 +23,15 @@ void PathStorageConvert(PathStorage *storage, const PlatformWideChar *wide) {
     dst = storage->heap;
     storage->path = dst;
   }
-  PlatformConvertPath(wide, dst, capacity);
+  // A failed conversion leaves the empty string, which is what a malformed path becomes.
+  static_cast<void>(PlatformConvertPath(wide, dst, capacity));
 }
 
 void PathStorageRelease(PathStorage *storage) {
+  QUILLPACK_ASSERT(storage != nullptr);
+  QUILLPACK_ASSERT(storage->path == nullptr || storage->path == storage->local ||
+                   storage->path == storage->heap);
+  QUILLPACK_ASSERT(storage->heap == nullptr || storage->path == storage->heap);
   PlatformFree(storage->heap);
   storage->heap = nullptr;
 }

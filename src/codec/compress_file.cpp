@@ -1,25 +1,25 @@
-// CompressFile: input bytes to LZ77 tokens to hex armour.
+// CompressFile: input bytes to LZ77 tokens (codec/format.h) to hex armour.
 //
-// Token stream: "QPK", version 1, then tokens back to back: a literal is 0x00 and the byte;
-// a match is 0x80, its length (3-255) and its distance (1-32768, low byte first). The input
-// is coded in blocks of 4096 bytes as one read delivers them; no match runs past the end of
-// a block, while the window carries over from block to block.
+// The input is coded in blocks of kBlockSize bytes as one read delivers them; no match runs
+// past the end of a block, while the window carries over from block to block.
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
 #include "codec/finder/match_finder.h"
-#include "codec/noinline.h"
+#include "codec/format.h"
 #include "codec/operation.h"
-#include "codec/token_format.h"
+#include "platform/assertion.h"
+#include "platform/compiler.h"
 
 namespace quillpack {
 namespace {
 
-constexpr uint32_t kBlockSize = 4096;
-
-// Codes one block into `tokens`. Returns false as soon as an append fails.
-bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFinder *finder,
-               ByteBuffer *tokens) {
+// Codes one block into `tokens`, searching with `finder` or, when that is null, with the plain
+// scan over `window`. Returns false as soon as an append fails.
+[[nodiscard]] bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window,
+                             MatchFinder *finder, ByteBuffer *tokens) {
+  QUILLPACK_ASSERT((finder == nullptr) != (window == nullptr));
+  QUILLPACK_ASSERT(n <= kBlockSize);
   uint32_t p = 0;
   while (p < n) {
     Match match{false, 0, 0};
@@ -29,6 +29,8 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
     }
     uint32_t step = 1;
     if (match.found) {
+      QUILLPACK_ASSERT(match.length >= kMinMatch && match.length <= n - p);
+      QUILLPACK_ASSERT(match.distance >= match.length && match.distance <= kWindowSize);
       if (!ByteBufferAppend(tokens, kTokenMatch) || !ByteBufferAppend(tokens, match.length) ||
           !ByteBufferAppend16(tokens, match.distance))
         return false;
@@ -51,8 +53,8 @@ bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window, MatchFin
 // Codes the input, block by block as each read delivers it, into `tokens`, searching with
 // `finder` or, when that is null, with the plain scan over `window`. Returns false as soon as
 // an append fails; a read error ends the input like its end does.
-QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, HistoryWindow *window, MatchFinder *finder,
-                                  ByteBuffer *tokens) {
+[[nodiscard]] QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, HistoryWindow *window,
+                                                MatchFinder *finder, ByteBuffer *tokens) {
   uint8_t block[kBlockSize];
   for (;;) {
     size_t n = PlatformRead(input, block, kBlockSize);
@@ -63,7 +65,7 @@ QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, HistoryWindow *window, Ma
 
 // CodeInput with the plain scan. The window lives in this frame alone, so a call with the
 // finder (which keeps its own copy on the heap) holds only the block on the stack.
-QUILLPACK_NOINLINE bool CodeInputByScan(PlatformFile *input, ByteBuffer *tokens) {
+[[nodiscard]] QUILLPACK_NOINLINE bool CodeInputByScan(PlatformFile *input, ByteBuffer *tokens) {
   HistoryWindow window;
   HistoryWindowInit(&window);
   return CodeInput(input, &window, nullptr, tokens);
@@ -76,7 +78,7 @@ int CompressFile(const char *input_path, const char *output_path) {
   if (!OperationBegin(input_path, "rb", output_path, "w", &op)) return 1;
   ByteBuffer *tokens = op.tokens;
 
-  bool failed = false;
+  bool ok = true;
   // The finder is an accelerator only: the small finder, and without even its memory the
   // plain scan, give the same tokens, so a failed creation is not a failure of the call.
   MatchFinder *finder = MatchFinderCreate(kFinderFull);
@@ -85,34 +87,34 @@ int CompressFile(const char *input_path, const char *output_path) {
   for (uint8_t byte : kHeader) {
     if (!ByteBufferAppend(tokens, byte)) {
       PlatformPrintError("Error: Buffer allocation failed\n");
-      failed = true;
+      ok = false;
       break;
     }
   }
-  if (!failed && !(finder != nullptr ? CodeInput(op.input, nullptr, finder, tokens)
-                                     : CodeInputByScan(op.input, tokens))) {
+  if (ok && !(finder != nullptr ? CodeInput(op.input, nullptr, finder, tokens)
+                                : CodeInputByScan(op.input, tokens))) {
     PlatformPrintError("Error: Buffer allocation failed\n");
-    failed = true;
+    ok = false;
   }
   // A read error is not the end of the input: coding what arrived would store a
   // truncated file as if it were whole.
-  if (!failed && PlatformReadFailed(op.input)) {
+  if (ok && PlatformReadFailed(op.input)) {
     PlatformPrintError("Error: Failed to read input file '%s'\n", PlatformShowPath(input_path));
-    failed = true;
+    ok = false;
   }
   MatchFinderDestroy(finder);
-  if (!failed && !WriteHexArmour(tokens->data, tokens->length, op.output)) {
+  if (ok && !WriteHexArmour(tokens->data, tokens->length, op.output)) {
     PlatformPrintError("Error: Failed to encode compressed data\n");
-    failed = true;
+    ok = false;
   }
 
   // Buffered text reaches the file only here; a container cut short by a full disk must
   // not be reported as written.
-  if (!OperationEnd(&op) && !failed) {
+  if (!OperationEnd(&op) && ok) {
     PlatformPrintError("Error: Failed to encode compressed data\n");
-    failed = true;
+    ok = false;
   }
-  if (failed) return 1;
+  if (!ok) return 1;
   PlatformPrintOut("Compression successful: '%s' -> '%s'\n", input_path, output_path);
   return 0;
 }

@@ -10,26 +10,30 @@
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
+#include "codec/format.h"
 #include "codec/history_window.h"
-#include "codec/noinline.h"
 #include "codec/operation.h"
-#include "codec/token_format.h"
+#include "platform/assertion.h"
+#include "platform/compiler.h"
 
 namespace quillpack {
 namespace {
 
-constexpr uint32_t kBlockSize = 4096;
 // Restored bytes are produced in batches of about this many between two window commits.
 constexpr uint32_t kBatch = 4096;
-// Room reserved past a batch: its last token may run 255 bytes over, and a copy may write
-// up to 15 bytes past the end of its match.
-constexpr uint32_t kRoom = kBatch + 255 + 16;
+// CopyMatch may write up to this many bytes past the end of its match.
+constexpr uint32_t kCopyOverrun = 15;
+// Room reserved for a batch: its last token may run kMaxMatch bytes over, and its copy
+// kCopyOverrun bytes beyond that.
+constexpr uint32_t kRoom = kBatch + kMaxMatch + 16;
+static_assert(kRoom >= kBatch + kMaxMatch + kCopyOverrun, "a batch's last copy fits its room");
 static_assert(kRoom <= kWindowSlack, "a batch is restored straight into the window's slack");
 
 // Copies `length` bytes from `distance` behind `dst` to `dst` with the result of a byte by
 // byte copy: a distance shorter than the length repeats the bytes the copy itself produces.
-// May write up to 15 bytes past `dst + length`.
+// May write up to kCopyOverrun bytes past `dst + length`.
 inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
+  QUILLPACK_ASSERT(distance >= 1 || length == 0);
   const uint8_t *src = dst - distance;
   if (distance >= 16) {
     // Each 16-byte piece reads only bytes written before it.
@@ -44,8 +48,9 @@ inline void CopyMatch(uint8_t *dst, uint32_t distance, uint32_t length) {
 // Copies the data bytes of the literal tokens at `tokens`, four tokens at a time while all
 // four are literals and fit in `room` bytes, to `*dst` and advances it. Returns the token
 // bytes consumed (8 per 4 literals); stops early, leaving the rest to the token loop.
-inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available, ptrdiff_t room,
-                               uint8_t **dst) {
+[[nodiscard]] inline uint32_t CopyLiteralRun(const uint8_t *tokens, uint32_t available,
+                                             ptrdiff_t room, uint8_t **dst) {
+  QUILLPACK_ASSERT(room >= 0);
   if constexpr (std::endian::native != std::endian::little) return 0;
   constexpr uint64_t kKinds = 0x00FF00FF00FF00FFull;  // the kind bytes of four tokens
   uint32_t used = 0;
@@ -77,7 +82,9 @@ struct ReplayState {
 // Writes `count` restored bytes to `output` (unbuffered, so a write's count is what reached
 // the file), adding them to `*written`. A short write prints the failure's line and cuts the
 // output back to the `*written` bytes of the whole blocks before it, never lengthening it.
-bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, uint64_t *written) {
+[[nodiscard]] bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count,
+                                 uint64_t *written) {
+  QUILLPACK_ASSERT(count >= 1 && count <= kBlockSize);
   if (PlatformWrite(output, bytes, count) == count) {
     *written += count;
     return true;
@@ -85,26 +92,36 @@ bool WriteRestored(PlatformFile *output, const uint8_t *bytes, uint32_t count, u
   PlatformPrintError("Error: Failed to write decompressed data\n");
   // A file that refuses to be cut (a pipe, a device) keeps what reached it of the block: the
   // restored file's own bytes at their own offsets, a failure the line above already reports.
-  PlatformTruncate(output, *written);
+  static_cast<void>(PlatformTruncate(output, *written));
   return false;
 }
 
+// What one batch of the replay came to.
+struct BatchResult {
+  uint32_t produced;  // bytes restored into the room
+  bool ok;            // false once a failure's line was printed
+};
+
 // Replays tokens into the room at `room` until about kBatch bytes are restored or the
 // stream ends, writing every block that fills. `window` holds the bytes restored before
-// `room` (its `fill` counts them). Returns the bytes restored, with `*ok` cleared after
-// printing a failure's line; the window then need not take them in.
-uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint8_t *room,
-                     PlatformFile *output, ReplayState *state, bool *ok) {
+// `room` (its `fill` counts them). Returns the bytes restored and, after printing a
+// failure's line, not ok; the window then need not take them in.
+[[nodiscard]] BatchResult ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill,
+                                      uint8_t *room, PlatformFile *output, ReplayState *state) {
+  QUILLPACK_ASSERT(fill <= kWindowSize);
+  QUILLPACK_ASSERT(state->offset >= sizeof kHeader && state->offset <= length);
+  QUILLPACK_ASSERT(state->staged < kBlockSize && state->staged <= fill);
   uint8_t *dst = room;
   uint8_t *const stop = room + kBatch;
   uint8_t *block = room - state->staged;  // the unwritten block begins here
   uint32_t offset = state->offset;
+  bool ok = true;
   while (dst < stop && offset < length) {
     uint8_t kind = tokens[offset];
     if (kind == kTokenLiteral) {
       if (offset + 1 >= length) {
         PlatformPrintError("Error: Unexpected end of file reading literal\n");
-        *ok = false;
+        ok = false;
         break;
       }
       *dst++ = tokens[offset + 1];
@@ -116,7 +133,7 @@ uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint
     } else if (kind == kTokenMatch) {
       if (offset + 3 >= length) {
         PlatformPrintError("Error: Unexpected end of file reading match\n");
-        *ok = false;
+        ok = false;
         break;
       }
       uint32_t match_length = tokens[offset + 1];
@@ -126,53 +143,57 @@ uint32_t ReplayBatch(const uint8_t *tokens, uint32_t length, uint32_t fill, uint
       if (reach > kWindowSize) reach = kWindowSize;
       if (distance > reach || (distance == 0 && match_length != 0)) {
         PlatformPrintError("Error: Invalid match distance\n");
-        *ok = false;
+        ok = false;
         break;
       }
+      QUILLPACK_ASSERT(dst + match_length + kCopyOverrun <= room + kRoom);
       CopyMatch(dst, distance, match_length);
       dst += match_length;
       offset += 4;
     } else {
       PlatformPrintError("Error: Invalid token type: 0x%02X\n", kind);
-      *ok = false;
+      ok = false;
       break;
     }
-    // A token adds at most 255 bytes, so at most one block fills per token.
+    // A token adds at most kMaxMatch bytes, so at most one block fills per token.
+    QUILLPACK_ASSERT(dst - block < static_cast<ptrdiff_t>(2 * kBlockSize));
     if (dst - block >= static_cast<ptrdiff_t>(kBlockSize)) {
       if (!WriteRestored(output, block, kBlockSize, &state->written)) {
-        *ok = false;
+        ok = false;
         break;
       }
       block += kBlockSize;
     }
   }
+  QUILLPACK_ASSERT(offset <= length);
+  QUILLPACK_ASSERT(dst >= block && (!ok || dst - block < static_cast<ptrdiff_t>(kBlockSize)));
   state->offset = offset;
   state->staged = static_cast<uint32_t>(dst - block);
-  return static_cast<uint32_t>(dst - room);
+  return BatchResult{static_cast<uint32_t>(dst - room), ok};
 }
 
 // Replays the tokens after the header from `state` (which starts at the first token).
 // Returns false after printing the failure's line. Whole blocks are written as they fill;
 // `state->staged` is left holding the newest bytes of `window` not yet written.
-bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window, PlatformFile *output,
-            ReplayState *state) {
-  bool ok = true;
-  while (ok && state->offset < length) {
+[[nodiscard]] bool Replay(const uint8_t *tokens, uint32_t length, HistoryWindow *window,
+                          PlatformFile *output, ReplayState *state) {
+  while (state->offset < length) {
     uint8_t *room = HistoryWindowReserve(window, kRoom);
-    uint32_t produced = ReplayBatch(tokens, length, window->fill, room, output, state, &ok);
-    HistoryWindowCommit(window, produced);
+    BatchResult batch = ReplayBatch(tokens, length, window->fill, room, output, state);
+    HistoryWindowCommit(window, batch.produced);
+    if (!batch.ok) return false;
   }
-  return ok;
+  return true;
 }
 
-bool HasHeader(const ByteBuffer *tokens) {
+[[nodiscard]] bool HasHeader(const ByteBuffer *tokens) {
   return tokens->length >= sizeof kHeader &&
          std::memcmp(tokens->data, kHeader, sizeof kHeader) == 0;
 }
 
 // Decodes the container's text into `tokens` and checks the header. Returns false after
 // printing the failure's lines. The reader's chunk lives in this call's frames only.
-QUILLPACK_NOINLINE bool ReadTokens(PlatformFile *input, ByteBuffer *tokens) {
+[[nodiscard]] QUILLPACK_NOINLINE bool ReadTokens(PlatformFile *input, ByteBuffer *tokens) {
   if (!ReadHexArmour(input, tokens)) {
     PlatformPrintError("Error: Invalid Hex data\n");
     return false;
@@ -187,7 +208,9 @@ QUILLPACK_NOINLINE bool ReadTokens(PlatformFile *input, ByteBuffer *tokens) {
 // Replays the tokens after the header and writes the restored bytes to `output`, the last
 // partial block included. Returns false after printing the failure's line. The window lives
 // in this call's frame only, never beside the reader's chunk.
-QUILLPACK_NOINLINE bool RestoreTokens(const ByteBuffer *tokens, PlatformFile *output) {
+[[nodiscard]] QUILLPACK_NOINLINE bool RestoreTokens(const ByteBuffer *tokens,
+                                                    PlatformFile *output) {
+  QUILLPACK_ASSERT(tokens->length >= sizeof kHeader);
   HistoryWindow window;
   HistoryWindowInit(&window);
   ReplayState state{sizeof kHeader, 0, 0};
@@ -203,19 +226,19 @@ int DecompressFile(const char *input_path, const char *output_path) {
   Operation op;
   if (!OperationBegin(input_path, "r", output_path, "wb", &op)) return 1;
 
-  bool failed = true;
-  if (!PlatformSetUnbuffered(op.output)) {
+  bool ok = PlatformSetUnbuffered(op.output);
+  if (!ok) {
     PlatformPrintError("Error: Cannot open output file '%s'\n", PlatformShowPath(output_path));
-  } else if (ReadTokens(op.input, op.tokens)) {
-    failed = !RestoreTokens(op.tokens, op.output);
+  } else {
+    ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
   }
 
   // Nothing is buffered, but closing may still fail (a file system that reports late).
-  if (!OperationEnd(&op) && !failed) {
+  if (!OperationEnd(&op) && ok) {
     PlatformPrintError("Error: Failed to write decompressed data\n");
-    failed = true;
+    ok = false;
   }
-  if (failed) return 1;
+  if (!ok) return 1;
   PlatformPrintOut("Decompression successful: '%s' -> '%s'\n", input_path, output_path);
   return 0;
 }

@@ -6,6 +6,9 @@
 namespace quillpack {
 
 uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count) {
+  QUILLPACK_ASSERT(count <= kWindowSlack);
+  QUILLPACK_ASSERT(window->fill <= kWindowSize);
+  QUILLPACK_ASSERT(window->start + window->fill <= sizeof window->bytes);
   if (window->start + window->fill + count > sizeof window->bytes) {
     std::memmove(window->bytes, window->bytes + window->start, window->fill);
     window->start = 0;
@@ -19,6 +22,7 @@ void HistoryWindowAppend(HistoryWindow *window, uint8_t byte) {
 }
 
 void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint32_t count) {
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
   // Only the last kWindowSize bytes can survive, so older ones need not be copied.
   if (count > kWindowSize) {
     bytes += count - kWindowSize;

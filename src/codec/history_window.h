@@ -3,15 +3,16 @@
 
 #include <cstdint>
 
-namespace quillpack {
+#include "codec/format.h"
+#include "platform/assertion.h"
 
-constexpr uint32_t kWindowSize = 32768;
+namespace quillpack {
 
 // Room past a full window: appends fill it, and only when it is used up do the kept bytes
 // move down, once per this many bytes instead of once per byte. One block of restored
 // bytes and the longest match fit (the decompressor restores straight into it); more would
 // only cost stack.
-constexpr uint32_t kWindowSlack = 4096 + 512;
+constexpr uint32_t kWindowSlack = kBlockSize + 512;
 
 // The window is the `fill` bytes at bytes[start, start + fill): contiguous, oldest first,
 // so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. It lives
@@ -29,19 +30,24 @@ inline void HistoryWindowInit(HistoryWindow *window) {
 }
 
 // The oldest byte of the window; `fill` bytes follow it contiguously.
-inline const uint8_t *HistoryWindowData(const HistoryWindow *window) {
+[[nodiscard]] inline const uint8_t *HistoryWindowData(const HistoryWindow *window) {
+  QUILLPACK_ASSERT(window->fill <= kWindowSize);
+  QUILLPACK_ASSERT(window->start + window->fill <= sizeof window->bytes);
   return window->bytes + window->start;
 }
 
 // Makes room for `count` (at most kWindowSlack) bytes after the newest one and returns where
 // they go. Bytes of the window stay readable just before that place, so a copy from behind
 // the end may run straight into the room. HistoryWindowCommit then takes them in.
-uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count);
+[[nodiscard]] uint8_t *HistoryWindowReserve(HistoryWindow *window, uint32_t count);
 
 // Takes in the `count` bytes written at the place HistoryWindowReserve returned; the oldest
 // bytes drop out beyond kWindowSize. Bytes that dropped out stay in memory until the next
 // HistoryWindowReserve, so the newest `count` bytes stay where they were written.
 inline void HistoryWindowCommit(HistoryWindow *window, uint32_t count) {
+  QUILLPACK_ASSERT(count <= kWindowSlack);
+  QUILLPACK_ASSERT(window->fill <= kWindowSize);
+  QUILLPACK_ASSERT(window->start + window->fill + count <= sizeof window->bytes);
   uint32_t fill = window->fill + count;
   if (fill > kWindowSize) {
     window->start += fill - kWindowSize;

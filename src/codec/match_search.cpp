@@ -4,6 +4,7 @@
 namespace quillpack {
 
 Match MatchSearch(const HistoryWindow *window, const uint8_t *look, uint32_t available) {
+  QUILLPACK_ASSERT(look != nullptr || available == 0);
   Match result{false, 0, 0};
   if (available < kMinMatch) return result;
   uint32_t max_length = available < kMaxMatch ? available : kMaxMatch;
@@ -20,6 +21,7 @@ Match MatchSearch(const HistoryWindow *window, const uint8_t *look, uint32_t ava
       best_distance = fill - start;
     }
   }
+  QUILLPACK_ASSERT(best <= max_length && best <= best_distance);
   if (best >= kMinMatch) {
     result.found = true;
     result.length = static_cast<uint8_t>(best);

@@ -3,12 +3,10 @@
 
 #include <cstdint>
 
+#include "codec/format.h"
 #include "codec/history_window.h"
 
 namespace quillpack {
-
-constexpr uint32_t kMinMatch = 3;
-constexpr uint32_t kMaxMatch = 255;
 
 struct Match {
   bool found;
@@ -21,6 +19,7 @@ struct Match {
 // part), capped at kMaxMatch and never running past the newest window byte. Among equally
 // long candidates the oldest (greatest distance) wins. Not found when fewer than kMinMatch
 // bytes are available or no candidate reaches kMinMatch.
-Match MatchSearch(const HistoryWindow *window, const uint8_t *look, uint32_t available);
+[[nodiscard]] Match MatchSearch(const HistoryWindow *window, const uint8_t *look,
+                                uint32_t available);
 
 }  // namespace quillpack

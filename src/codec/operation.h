@@ -6,22 +6,27 @@
 
 namespace quillpack {
 
+// The token buffer's first capacity; it doubles from there as the stream needs.
+constexpr uint32_t kTokenBufferCapacity = 4096;
+
 struct Operation {
   PlatformFile *input;
   PlatformFile *output;
-  ByteBuffer *tokens;  // created with 4096 bytes
+  ByteBuffer *tokens;  // created with kTokenBufferCapacity bytes
 };
 
 // Opens `input_path` with `input_mode`, then `output_path` with `output_mode`, then creates
 // the token buffer. Refuses an output path that names the open input (through any link)
 // before opening it, so the input is never truncated. Returns true with all three held;
 // false after printing the failure's line, with nothing left held (the output untouched
-// unless it was opened).
-bool OperationBegin(const char *input_path, const char *input_mode, const char *output_path,
-                    const char *output_mode, Operation *operation);
+// unless it was opened). Both modes are stdio mode strings; a path may be null (absent).
+[[nodiscard]] bool OperationBegin(const char *input_path, const char *input_mode,
+                                  const char *output_path, const char *output_mode,
+                                  Operation *operation);
 
-// Releases the buffer, then closes the input, then the output. Returns false when the
-// output's buffered bytes could not all be written.
-bool OperationEnd(Operation *operation);
+// Releases the buffer, then closes the input, then the output, of an operation that
+// OperationBegin opened. Returns false when the output's buffered bytes could not all be
+// written.
+[[nodiscard]] bool OperationEnd(Operation *operation);
 
 }  // namespace quillpack

@@ -3,8 +3,14 @@
 
 #ifdef QUILLPACK_FAULT_INJECTION
 
+#include "platform/assertion.h"
+
 namespace quillpack {
 namespace {
+
+// Streams a thread may hold with a failed read at once: an operation's input, and room for
+// the streams a test opens beside it.
+constexpr int kFailedReadSlots = 4;
 
 struct FaultState {
   uint64_t armed[kFaultKindCount];       // 0 = disarmed; else the first event number that fails
@@ -12,7 +18,7 @@ struct FaultState {
   uint64_t events[kFaultKindCount];      // events seen since the last reset
   bool fired;
   int64_t live_blocks;
-  std::FILE *failed_reads[4];
+  std::FILE *failed_reads[kFailedReadSlots];
 };
 
 thread_local FaultState state;
@@ -69,6 +75,10 @@ void FaultMarkReadFailed(std::FILE *file) {
       return;
     }
   }
+  // A stream left untracked would read as sound, and its caller would take a cut-short
+  // input for a whole one; the test that got here must be told, in every build.
+  PlatformAssertFailed(__FILE__, __LINE__,
+                       "the fault table has a slot for every open stream with a failed read");
 }
 
 bool FaultReadMarked(std::FILE *file) {

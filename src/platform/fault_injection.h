@@ -23,12 +23,12 @@ void FaultInjectionArm(FaultKind kind, uint64_t nth, uint64_t count = 1);
 void FaultInjectionReset();
 
 // Events of `kind` the calling thread has seen since the last reset.
-uint64_t FaultInjectionEvents(FaultKind kind);
+[[nodiscard]] uint64_t FaultInjectionEvents(FaultKind kind);
 
 // True once an armed failure has fired since the last reset.
-bool FaultInjectionFired();
+[[nodiscard]] bool FaultInjectionFired();
 
 // Heap blocks allocated and not yet freed by the calling thread since the last reset.
-int64_t FaultInjectionLiveBlocks();
+[[nodiscard]] int64_t FaultInjectionLiveBlocks();
 
 }  // namespace quillpack

@@ -11,18 +11,27 @@ namespace quillpack {
 
 #ifdef QUILLPACK_FAULT_INJECTION
 // Counts `events` events of `kind`; true when the armed one is among them.
-bool FaultFires(FaultKind kind, uint64_t events);
+[[nodiscard]] bool FaultFires(FaultKind kind, uint64_t events);
 // For a write of `count` bytes: how many may be delivered before the armed byte.
-size_t FaultAllowedBytes(FaultKind kind, size_t count);
+[[nodiscard]] size_t FaultAllowedBytes(FaultKind kind, size_t count);
+// Records that a read on `file` failed, until PlatformClose closes it or the state is reset.
+// Aborts with a message when more streams are marked at once than the table holds: an
+// unrecorded failure would pass for the end of the stream.
 void FaultMarkReadFailed(std::FILE *file);
-bool FaultReadMarked(std::FILE *file);
+[[nodiscard]] bool FaultReadMarked(std::FILE *file);
 void FaultForget(std::FILE *file);
 void FaultNoteBlocks(int64_t delta);
 #else
-inline bool FaultFires(FaultKind, uint64_t) { return false; }
-inline size_t FaultAllowedBytes(FaultKind, size_t count) { return count; }
+[[nodiscard]] inline bool FaultFires(FaultKind, uint64_t) {
+  return false;
+}
+[[nodiscard]] inline size_t FaultAllowedBytes(FaultKind, size_t count) {
+  return count;
+}
 inline void FaultMarkReadFailed(std::FILE *) {}
-inline bool FaultReadMarked(std::FILE *) { return false; }
+[[nodiscard]] inline bool FaultReadMarked(std::FILE *) {
+  return false;
+}
 inline void FaultForget(std::FILE *) {}
 inline void FaultNoteBlocks(int64_t) {}
 #endif

@@ -4,11 +4,13 @@
 #include <climits>
 #include <cwchar>
 
+#include "platform/assertion.h"
 #include "platform/platform.h"
 
 namespace quillpack {
 
 size_t PlatformWideLength(const PlatformWideChar *path) {
+  QUILLPACK_ASSERT(path != nullptr);
   return std::wcslen(path);
 }
 
@@ -21,6 +23,7 @@ size_t PlatformPathCapacity(size_t length) {
 }
 
 bool PlatformConvertPath(const PlatformWideChar *path, char *dst, size_t capacity) {
+  QUILLPACK_ASSERT(path != nullptr && dst != nullptr);
   if (capacity == 0) return false;
   dst[0] = '\0';
   int room = capacity > INT_MAX ? INT_MAX : static_cast<int>(capacity);

@@ -5,7 +5,9 @@
 // so they are shown with their control characters masked.
 #include <cstdarg>
 
+#include "platform/assertion.h"
 #include "platform/platform.h"
+#include "platform/stream_lock.h"
 
 namespace quillpack {
 namespace {
@@ -18,22 +20,6 @@ struct LineWriter {
   size_t used;
   char text[kLineRoom];
 };
-
-void LockStream(std::FILE *stream) {
-#if defined(_WIN32)
-  _lock_file(stream);
-#else
-  flockfile(stream);
-#endif
-}
-
-void UnlockStream(std::FILE *stream) {
-#if defined(_WIN32)
-  _unlock_file(stream);
-#else
-  funlockfile(stream);
-#endif
-}
 
 // The stream is locked for the whole line, so pieces of a long line stay together.
 void Put(LineWriter *writer, char c) {
@@ -63,10 +49,11 @@ void PutHex(LineWriter *writer, unsigned value) {
 }
 
 void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) {
+  QUILLPACK_ASSERT(format != nullptr);
   LineWriter writer;
   writer.stream = stream;
   writer.used = 0;
-  LockStream(stream);
+  PlatformLockStream(stream);
   for (const char *p = format; *p != '\0'; ++p) {
     if (*p != '%') {
       Put(&writer, *p);
@@ -85,7 +72,7 @@ void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) 
   }
   std::fwrite(writer.text, 1, writer.used, stream);
   if (flush) std::fflush(stream);
-  UnlockStream(stream);
+  PlatformUnlockStream(stream);
 }
 
 }  // namespace

@@ -1,12 +1,29 @@
-// File identity on Windows: the volume serial number and the file index of both handles.
+// File services stdio lacks, on Windows: cutting a file, file identity, stream locks.
 #include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <windows.h>
 
+#include "platform/assertion.h"
 #include "platform/platform.h"
+#include "platform/stream_lock.h"
 
 namespace quillpack {
 
+bool PlatformTruncate(PlatformFile *file, uint64_t length) {
+  QUILLPACK_ASSERT(file != nullptr);
+  // Nothing is buffered, so the file's size is what every write delivered.
+  int fd = _fileno(file);
+  struct _stat64 st;
+  if (_fstat64(fd, &st) != 0) return false;
+  if ((st.st_mode & _S_IFMT) != _S_IFREG) return true;
+  if (static_cast<uint64_t>(st.st_size) <= length) return true;
+  return _chsize_s(fd, static_cast<__int64>(length)) == 0;
+}
+
+// The volume serial number and the file index of both handles.
 bool PlatformSameFile(PlatformFile *file, const char *path) {
+  QUILLPACK_ASSERT(file != nullptr);
   if (path == nullptr) return false;
   auto open_handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   if (open_handle == INVALID_HANDLE_VALUE) return false;
@@ -23,6 +40,14 @@ bool PlatformSameFile(PlatformFile *file, const char *path) {
   return examined && open_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
          open_info.nFileIndexHigh == path_info.nFileIndexHigh &&
          open_info.nFileIndexLow == path_info.nFileIndexLow;
+}
+
+void PlatformLockStream(std::FILE *stream) {
+  _lock_file(stream);
+}
+
+void PlatformUnlockStream(std::FILE *stream) {
+  _unlock_file(stream);
 }
 
 }  // namespace quillpack

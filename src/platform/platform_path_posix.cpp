@@ -1,9 +1,11 @@
-// Paths: UTF-16 from the host to the UTF-8 that the system's file calls take.
+// Paths on POSIX systems: UTF-16 from the host to the UTF-8 that the file calls take.
+#include "platform/assertion.h"
 #include "platform/platform.h"
 
 namespace quillpack {
 
 size_t PlatformWideLength(const PlatformWideChar *path) {
+  QUILLPACK_ASSERT(path != nullptr);
   size_t n = 0;
   while (path[n] != 0) ++n;
   return n;
@@ -17,6 +19,7 @@ size_t PlatformPathCapacity(size_t length) {
 }
 
 bool PlatformConvertPath(const PlatformWideChar *path, char *dst, size_t capacity) {
+  QUILLPACK_ASSERT(path != nullptr && dst != nullptr);
   if (capacity == 0) return false;
   size_t out = 0;
   for (size_t i = 0;; ++i) {
