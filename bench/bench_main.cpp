@@ -349,7 +349,8 @@ void PrintTargets(const std::vector<Row> &rows, int missed) {
     if (large && !std::isnan(r.gzip) && r.pack > r.gzip) miss(r, "pack slower than gzip -6");
     if (large && !std::isnan(r.gunzip) && r.unpack > 0.7 * r.gunzip)
       miss(r, "unpack above 0.7 x gzip -d");
-    if (!std::isnan(r.pack) && r.size >= kShapeSize && r.size / 1e6 / r.pack < 20)
+    if (!std::isnan(r.pack) && r.size >= kShapeSize &&
+        static_cast<double>(r.size) / 1e6 / r.pack < 20)
       miss(r, "pack below 20 MB/s");
     if (r.pack_peak > static_cast<int64_t>(r.tokens) + static_cast<int64_t>(4 * kMiB))
       miss(r, "pack peak above token stream + 4 MiB");

@@ -75,7 +75,9 @@ double TimeCommand(const std::vector<std::string> &argv, const std::string &out_
   double seconds = Now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   if (clock == kWallClock) return seconds;
-  auto tv = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+  auto tv = [](const timeval &t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+  };
   return tv(usage.ru_utime) + tv(usage.ru_stime);
 }
 

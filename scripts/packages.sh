@@ -8,9 +8,9 @@ QUILLPACK_BUILD_PACKAGES=(g++ cmake ninja-build)
 # What the test suites need besides: GoogleTest (built from its sources for cross builds),
 # pkg-config for the install test, clang and its runtime for the sanitizers and libFuzzer,
 # mingw-w64 for both Windows DLLs with Wine's 64- and 32-bit loaders, the ARM cross compiler
-# with qemu-user, and file for the target checks.
+# with qemu-user, file for the target checks, git and clang-format for the formatting check.
 QUILLPACK_TEST_PACKAGES=("${QUILLPACK_BUILD_PACKAGES[@]}" libgtest-dev googletest pkg-config
-  clang libclang-rt-14-dev llvm-14
+  clang libclang-rt-14-dev llvm-14 clang-format git
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine32:i386
   g++-arm-linux-gnueabihf qemu-user file)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need (scripts/packages.sh), then builds Quillpack and runs every
-# suite: native, the sanitizers, each fuzz target, the Windows DLLs (x64 and x86) under Wine
-# and 32-bit ARM under qemu-user. Every suite runs even after one fails; the script ends
+# suite: the formatting check, native, the sanitizers, each fuzz target, the Windows DLLs
+# (x64 and x86) under Wine and 32-bit ARM under qemu-user. Every suite runs even after one fails; the script ends
 # with one table of each suite's result, test count, skipped count and time, and exits
 # non-zero when any suite failed.
 set -uo pipefail
@@ -36,6 +36,7 @@ suite() {
     "$skipped" "$(printf '%d:%02d' $((seconds / 60)) $((seconds % 60)))")")
 }
 
+suite format bash scripts/test-format.sh
 suite native bash scripts/test-native.sh
 suite sanitizers bash scripts/test-sanitizers.sh
 for target in decompress roundtrip hex_reader; do

@@ -360,8 +360,8 @@ std::vector<Scenario> Scenarios() {
 }
 
 INSTANTIATE_TEST_SUITE_P(, FaultSweep, testing::ValuesIn(Scenarios()),
-                         [](const testing::TestParamInfo<Scenario> &info) {
-                           return ScenarioName(info.param);
+                         [](const testing::TestParamInfo<Scenario> &scenario) {
+                           return ScenarioName(scenario.param);
                          });
 
 }  // namespace

@@ -27,7 +27,7 @@ std::string Written(const Bytes &bytes) {
   TempDir dir;
   PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "w");
   EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 1);
-  PlatformClose(f);
+  EXPECT_TRUE(PlatformClose(f));
   return ReadTextMode(dir.Path("t"));
 }
 
@@ -59,7 +59,7 @@ TEST(WriteHexArmour, StopsAtTheFailingCharacter) {
     FaultInjectionArm(kFaultWrite, nth);
     EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 0) << nth;
     FaultInjectionReset();
-    PlatformClose(f);
+    EXPECT_TRUE(PlatformClose(f));
     EXPECT_EQ(ReadTextMode(dir.Path("t")), full.substr(0, nth - 1)) << nth;
   }
 }
@@ -78,7 +78,7 @@ ReadResult Read(const std::string &text) {
                                                              ByteBufferDestroy);
   ReadResult r;
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
-  PlatformClose(f);
+  EXPECT_TRUE(PlatformClose(f));
   r.result = o.result;
   r.err = o.err;
   r.bytes.assign(buffer->data, buffer->data + buffer->length);
@@ -158,7 +158,7 @@ TEST(ReadHexArmour, MemoryFailureIsSilentAndKeepsTheDecodedBytes) {
   FaultInjectionArm(kFaultAlloc, 1);
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
   FaultInjectionReset();
-  PlatformClose(f);
+  EXPECT_TRUE(PlatformClose(f));
   EXPECT_EQ(o.result, 0);
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(buffer->length, 4096u);
@@ -176,7 +176,7 @@ TEST(ReadHexArmour, ReadErrorIsNotTheEnd) {
   std::unique_ptr<ByteBuffer, void (*)(ByteBuffer *)> buffer(ByteBufferCreate(16),
                                                              ByteBufferDestroy);
   Outcome o = Capture([&] { return ReadHexArmour(f, buffer.get()); });
-  PlatformClose(f);
+  EXPECT_TRUE(PlatformClose(f));
   EXPECT_EQ(o.result, 0);
   EXPECT_EQ(o.err, "Error: Failed to read hex data\n");
 }

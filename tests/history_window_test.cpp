@@ -28,7 +28,7 @@ TEST(HistoryWindow, KeepsTheNewest32768Bytes) {
     std::deque<uint8_t> model;
     std::mt19937 rng(max_run);
     for (int step = 0; step < 400; ++step) {
-      uint32_t n = 1 + rng() % max_run;
+      uint32_t n = 1 + static_cast<uint32_t>(rng() % max_run);
       std::vector<uint8_t> bytes(n);
       for (auto &b : bytes) b = static_cast<uint8_t>(rng());
       if (n == 1 && step % 2 == 0) {
@@ -49,7 +49,8 @@ TEST(HistoryWindow, KeepsTheNewest32768Bytes) {
 TEST(HistoryWindow, FullWindowDropsTheOldestByte) {
   auto w = std::make_unique<HistoryWindow>();
   HistoryWindowInit(w.get());
-  for (uint32_t i = 0; i < kWindowSize; ++i) HistoryWindowAppend(w.get(), static_cast<uint8_t>(i % 251));
+  for (uint32_t i = 0; i < kWindowSize; ++i)
+    HistoryWindowAppend(w.get(), static_cast<uint8_t>(i % 251));
   HistoryWindowAppend(w.get(), 0xEE);
   EXPECT_EQ(w->fill, kWindowSize);
   EXPECT_EQ(HistoryWindowData(w.get())[0], 1);

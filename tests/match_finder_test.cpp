@@ -239,8 +239,9 @@ TEST(MatchFinder, LargeAppendsEqualSingleBytes) {
     size_t at = 0;
     for (size_t chunk : {size_t{5}, size_t{70000}, size_t{1}, size_t{40000}}) {
       chunk = std::min(chunk, data.size() - at);
-      quillpack::HistoryWindowAppendBytes(window.get(), data.data() + at, chunk);
-      quillpack::MatchFinderAppend(finder.get(), data.data() + at, chunk);
+      quillpack::HistoryWindowAppendBytes(window.get(), data.data() + at,
+                                          static_cast<uint32_t>(chunk));
+      quillpack::MatchFinderAppend(finder.get(), data.data() + at, static_cast<uint32_t>(chunk));
       at += chunk;
       const uint8_t *probes[] = {data.data() + 100, data.data() + 69000, data.data() + 70500};
       for (const uint8_t *look : probes) {

@@ -28,15 +28,14 @@ TEST(MatchSearch, SmallWindows) {
     int length;
     int distance;
   } cases[] = {
-      {"abcabc", "ab", 0, false, 0, 0},       // fewer than 3 available
-      {"abcabc", "abcabc", 2, false, 0, 0},   // the lookahead is longer but only 2 count
-      {"", "abc", 0, false, 0, 0},            // empty window
-      {"abc", "abcabc", 0, true, 3, 3},       // a candidate stops at the newest byte
-      {"abcabc", "abc", 0, true, 3, 6},       // the older of two equal candidates
-      {"abcd", "abce", 0, true, 3, 4},
-      {"ab", "abab", 0, false, 0, 0},
-      {"abcxabcd", "abcdz", 0, true, 4, 4},    // the longer candidate wins over the older
-      {"abcdabc", "abcdz", 4, true, 4, 7},    // capped by what is available
+      {"abcabc", "ab", 0, false, 0, 0},      // fewer than 3 available
+      {"abcabc", "abcabc", 2, false, 0, 0},  // the lookahead is longer but only 2 count
+      {"", "abc", 0, false, 0, 0},           // empty window
+      {"abc", "abcabc", 0, true, 3, 3},      // a candidate stops at the newest byte
+      {"abcabc", "abc", 0, true, 3, 6},      // the older of two equal candidates
+      {"abcd", "abce", 0, true, 3, 4},      {"ab", "abab", 0, false, 0, 0},
+      {"abcxabcd", "abcdz", 0, true, 4, 4},  // the longer candidate wins over the older
+      {"abcdabc", "abcdz", 4, true, 4, 7},   // capped by what is available
       {"zzab", "abab", 0, false, 0, 0},
   };
   for (const auto &c : cases) {

@@ -88,7 +88,7 @@ TEST(Portability, HighBytesAreDataNotDigits) {
     EXPECT_EQ(quillpack::HexDigitValue(c), -1) << c;
     EXPECT_EQ(quillpack::HexDigitValue(static_cast<char>(c)), -1) << c;
   }
-  for (unsigned char high : {0x80, 0xB0, 0xC6, 0xFF}) {
+  for (int high : {0x80, 0xB0, 0xC6, 0xFF}) {
     WriteText(dir.Path("bad.qpk"), std::string("51504B01") + static_cast<char>(high) + "0");
     Outcome o = Decompress(dir.Path("bad.qpk"), dir.Path("out"));
     EXPECT_EQ(o.result, 1) << int{high};

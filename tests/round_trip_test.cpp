@@ -44,8 +44,8 @@ TEST_P(CorpusRoundTrip, RestoresTheFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusRoundTrip, testing::ValuesIn(CorpusFiles()),
-                         [](const testing::TestParamInfo<std::string> &info) {
-                           std::string name = info.param;
+                         [](const testing::TestParamInfo<std::string> &file) {
+                           std::string name = file.param;
                            for (char &c : name)
                              if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

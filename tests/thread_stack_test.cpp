@@ -119,7 +119,7 @@ TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
         // allocations, after the token buffer's two.
         quillpack::FaultInjectionReset();
         quillpack::FaultInjectionArm(quillpack::kFaultAlloc, 3, 2);
-        quillpack::CompressFile(c.input.c_str(), c.output.c_str());
+        EXPECT_EQ(quillpack::CompressFile(c.input.c_str(), c.output.c_str()), 0) << c.name;
         EXPECT_TRUE(quillpack::FaultInjectionFired()) << c.name;
         quillpack::FaultInjectionReset();
       });

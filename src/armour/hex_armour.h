@@ -24,7 +24,7 @@ constexpr uint32_t kHexReadChunk = 16384;
 // line is not empty, after it; nothing at all for 0 bytes. Returns 1 when every character
 // was accepted, 0 at the first that was not (what was accepted before it stays written).
 // Prints nothing.
-int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream);
+[[nodiscard]] int WriteHexArmour(const uint8_t *bytes, uint32_t count, PlatformFile *stream);
 
 // Reads `stream` to its end and appends the decoded bytes to `buffer`. White space (LF,
 // CR, space, tab) is skipped anywhere, even inside a pair; digits of either case count.

@@ -8,7 +8,7 @@ namespace quillpack {
 // standard error. On success prints "Compression successful: 'IN' -> 'OUT'" on standard
 // output. Null paths count as paths that cannot be opened. The input is never modified;
 // the output, once opened, holds at most the text written before a failure.
-int CompressFile(const char *input_path, const char *output_path);
+[[nodiscard]] int CompressFile(const char *input_path, const char *output_path);
 
 // Restores the file held in the container at `input_path` to `output_path`. Returns 0 when
 // every token was replayed and written; 1 on any failure, after its "Error: " lines. On
@@ -17,6 +17,6 @@ int CompressFile(const char *input_path, const char *output_path);
 // system took part of the failing block (a full disk, a file-size limit); only an output
 // that cannot be cut (a pipe, a device) keeps what reached it, which is still the file's own
 // bytes. After an earlier failure the output, once opened, is empty.
-int DecompressFile(const char *input_path, const char *output_path);
+[[nodiscard]] int DecompressFile(const char *input_path, const char *output_path);
 
 }  // namespace quillpack

@@ -41,7 +41,7 @@ using PlatformFile = std::FILE;
 [[nodiscard]] bool PlatformTruncate(PlatformFile *file, uint64_t length);
 
 // Flushes and closes `file`. Returns true when every buffered byte reached the file.
-bool PlatformClose(PlatformFile *file);
+[[nodiscard]] bool PlatformClose(PlatformFile *file);
 
 // True when `path` names the file already open as `file` (same device and file number,
 // through any link). False when `path` names nothing yet or cannot be examined.

@@ -35,9 +35,10 @@ struct Shape {
 
 // The full finder: enough levels that a bucket rarely holds many positions reaching one
 // level but not the next; 16-bit buckets where positions are densest.
-using FullShape = Shape<true, kWindowSize, Level<3, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>>;
+using FullShape =
+    Shape<true, kWindowSize, Level<kMinMatch, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>>;
 // The small finder: one level, and a copy that slides every 8 KB.
-using SmallShape = Shape<false, 8192, Level<3, 12>>;
+using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
 
 // Every level files positions once this many bytes have been seen.
 constexpr uint32_t kLongestLevel = 12;
@@ -100,9 +101,9 @@ inline uint32_t Arrive(MatchFinder *f) {
   uint8_t byte = FinderBytes(f, f->end)[0];
   f->run_length = (f->run_length > 0 && byte == f->last) ? f->run_length + 1 : 1;
   f->last = byte;
-  if (f->run_length == 3) {
+  if (f->run_length == kMinMatch) {
     RunListsOpen(f->runs, byte, f->end + 1);
-  } else if (f->run_length > 3) {
+  } else if (f->run_length > kMinMatch) {
     RunListsExtend(f->runs);
   }
   return f->run_length;
@@ -141,9 +142,9 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
       uint8_t byte = copy[end];
       run_length = (run_length > 0 && byte == last) ? run_length + 1 : 1;
       last = byte;
-      if (run_length == 3) {
+      if (run_length == kMinMatch) {
         RunListsOpen(f->runs, byte, end + 1);
-      } else if (run_length > 3) {
+      } else if (run_length > kMinMatch) {
         RunListsExtend(f->runs);
       }
     }
@@ -218,6 +219,7 @@ void Rebase(MatchFinder *f) {
 }  // namespace
 
 MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) {
+  QUILLPACK_ASSERT(first_position >= kFirstPosition);
   const FinderShape &shape = size == kFinderFull ? FullShape::table : SmallShape::table;
   auto *block = static_cast<uint8_t *>(PlatformAlloc(BlockSize(shape)));
   if (block == nullptr) return nullptr;
@@ -269,6 +271,7 @@ void MatchFinderDestroy(MatchFinder *finder) {
 }
 
 void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
   const uint32_t room = f->copy_size - kWindowSize;
   while (count > 0) {
     // Chunks end at sweep points, so no head falls 65536 behind between two sweeps.

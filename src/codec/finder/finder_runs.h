@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+#include "codec/format.h"
+#include "platform/assertion.h"
+
 namespace quillpack {
 
 constexpr uint32_t kRunCapacity = 16384;  // > kWindowSize / 3 + 2 runs can be alive at once
@@ -26,11 +29,13 @@ struct RunLists {
 
 void RunListsInit(RunLists *runs);
 
-// A run of `byte` has just reached 3 bytes, ending at `end` (exclusive).
+// A run of `byte` has just reached kMinMatch bytes, ending at `end` (exclusive). The lists
+// hold fewer than kRunCapacity runs.
 inline void RunListsOpen(RunLists *runs, uint8_t byte, uint32_t end) {
+  QUILLPACK_ASSERT(runs->count < kRunCapacity);
   uint32_t i = (runs->oldest + runs->count) & (kRunCapacity - 1);
   ++runs->count;
-  runs->start[i] = end - 3;
+  runs->start[i] = end - kMinMatch;
   runs->end[i] = end;
   runs->next[i] = kNoRun;
   runs->byte[i] = byte;
@@ -45,6 +50,7 @@ inline void RunListsOpen(RunLists *runs, uint8_t byte, uint32_t end) {
 
 // The newest run (the one being extended) grew by one byte.
 inline void RunListsExtend(RunLists *runs) {
+  QUILLPACK_ASSERT(runs->count > 0);
   ++runs->end[(runs->oldest + runs->count - 1) & (kRunCapacity - 1)];
 }
 

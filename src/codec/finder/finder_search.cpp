@@ -9,6 +9,7 @@ namespace {
 // Newest first: the length of the first position of the lookahead's bucket that reaches k
 // (its k bytes are the lookahead's), or 0 when none does.
 uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
+  QUILLPACK_ASSERT(lv->length <= q.max_length);
   const uint32_t k = lv->length;
   const uint32_t oldest = f->oldest;
   uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
@@ -34,6 +35,7 @@ uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
 // Weighs every candidate that bucket names into `best`; the best is the answer when it is
 // longer than e, and otherwise no candidate is. False when no such g exists.
 bool PastTheBreak(const MatchFinder *f, const Lookahead &q, uint32_t e, Best *best) {
+  QUILLPACK_ASSERT(e >= kMinMatch && e < q.max_length);
   const ChainLevel *lv = &f->level[0];
   for (uint32_t i = 1; i < f->level_count && f->level[i].length <= e + 1; ++i) lv = &f->level[i];
   const uint32_t k = lv->length;
@@ -65,10 +67,12 @@ Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint3
   while (t >= f->oldest) {
     uint16_t link = LinkFolded(f, lv, t);
     if (link & kStreakLink) {
+      QUILLPACK_ASSERT(n < kWindowSize);
       noted[n++] = (end - t) | kNotedStreak;
       t -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
       continue;
     }
+    QUILLPACK_ASSERT(n < kWindowSize);
     noted[n++] = end - t;
     if (link == 0) break;
     t -= link;
@@ -92,6 +96,7 @@ Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint3
 // is found directly, short of it the match cannot exceed the lookahead's periodic extent, and
 // the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
 Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
+  QUILLPACK_ASSERT(lv->length <= cap && cap <= q.max_length);
   Best best{0, 0};
   uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
   while (t >= f->oldest) {
@@ -131,6 +136,7 @@ Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
 // whatever follows both runs. The run touching the window's end matches min(r, end - s)
 // from any of its positions, best from a.
 Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
+  QUILLPACK_ASSERT(f->runs != nullptr && r >= kMinMatch && r <= q.max_length);
   // Past the end of the lookahead's run only the break lookup can find a candidate; short of
   // it the first run long enough ends the search.
   Best past;
@@ -168,6 +174,7 @@ Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t c
 }  // namespace
 
 Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
+  QUILLPACK_ASSERT(look != nullptr || available == 0);
   if (available < kMinMatch || f->end == f->oldest) return Match{false, 0, 0};
   Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
   // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
@@ -205,6 +212,8 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
     QUILLPACK_PREFETCH(&first->head[LevelBucket(first, look + step)]);
   }
   if (best.length < kMinMatch) return Match{false, 0, 0};
+  // A match never runs past the window's newest byte, nor reaches past its oldest.
+  QUILLPACK_ASSERT(best.length <= f->end - best.position && best.position >= f->oldest);
   return Match{true, static_cast<uint8_t>(best.length),
                static_cast<uint16_t>(f->end - best.position)};
 }

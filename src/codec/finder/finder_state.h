@@ -6,13 +6,9 @@
 
 #include "codec/finder/finder_runs.h"
 #include "codec/finder/match_compare.h"
-#include "codec/history_window.h"
-
-#if defined(__GNUC__) || defined(__clang__)
-#define QUILLPACK_PREFETCH(address) __builtin_prefetch(address)
-#else
-#define QUILLPACK_PREFETCH(address) ((void)(address))
-#endif
+#include "codec/format.h"
+#include "platform/assertion.h"
+#include "platform/compiler.h"
 
 namespace quillpack {
 
@@ -77,13 +73,15 @@ struct MatchFinder {
   uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
 
-inline const uint8_t *FinderBytes(const MatchFinder *f, uint32_t position) {
+// The copy's byte at `position`, which must lie between the copy's start and the window's end.
+[[nodiscard]] inline const uint8_t *FinderBytes(const MatchFinder *f, uint32_t position) {
+  QUILLPACK_ASSERT(position - f->base <= f->end - f->base);
   return f->copy + (position - f->base);
 }
 
 // The position a head names: the newest position at or before `before` - 1 with its low
 // 16 bits. Older than `oldest` when the bucket holds nothing in the window.
-inline uint32_t HeadPosition(uint16_t head, uint32_t before) {
+[[nodiscard]] inline uint32_t HeadPosition(uint16_t head, uint32_t before) {
   return before - 1 - static_cast<uint16_t>(before - 1 - head);
 }
 
@@ -94,7 +92,7 @@ inline uint64_t MixWord(uint64_t v) {
 // The bucket of the `k` bytes at p among 2^bits. Reads exactly p[0, k). Equal bytes always
 // give equal buckets; that is all the search relies on.
 template <uint32_t k>
-inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
+[[nodiscard]] inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
   if constexpr (k == 3) {
     uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
     return (v * 0x9E3779B1u) >> (32 - bits);
@@ -113,7 +111,7 @@ inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
 }
 
 // The bucket of level `lv` that the bytes at p belong to.
-inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
+[[nodiscard]] inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
   switch (lv->length) {
     case 3:
       return ChainHash<3>(p, lv->hash_bits);

@@ -13,6 +13,7 @@ inline uint32_t FirstMemberFrom(uint32_t m, uint32_t d, uint32_t oldest) {
 }  // namespace
 
 uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d) {
+  QUILLPACK_ASSERT(d >= 1 && d <= lv->fold_period && t >= f->oldest && t + lv->length <= f->end);
   const uint32_t oldest = f->oldest;
   const uint32_t top = t + lv->length;  // the bytes [member, top) must repeat with period d
   uint8_t *unfolded = &lv->unfolded[(t & kWindowMask) >> 3];
@@ -74,6 +75,7 @@ bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead 
 
 template <WalkOrder kOrder>
 void WeighStreak(const MatchFinder *f, Lookahead *q, const Streak &s, Best *best) {
+  QUILLPACK_ASSERT(s.first <= s.head && s.head < f->end && s.period >= 1);
   if (s.first == s.head) {  // a streak of one member left
     Weigh<kOrder>(f, *q, s.head, best);
     return;

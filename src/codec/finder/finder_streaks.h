@@ -21,7 +21,7 @@ struct Best {
 
 // The match of window position s: its common bytes with the lookahead, at most max_length
 // and never past the window's end.
-inline uint32_t MatchAt(const MatchFinder *f, const Lookahead &q, uint32_t s) {
+[[nodiscard]] inline uint32_t MatchAt(const MatchFinder *f, const Lookahead &q, uint32_t s) {
   uint32_t room = f->end - s;
   return CommonPrefix(FinderBytes(f, s), q.look, room < q.max_length ? room : q.max_length);
 }
@@ -46,7 +46,7 @@ inline void Weigh(const MatchFinder *f, const Lookahead &q, uint32_t s, Best *be
 
 // How far the lookahead keeps period d from its start (at least d): look[i] == look[i - d]
 // for every d <= i < the result. Remembered for the last period asked.
-inline uint32_t LookaheadExtent(Lookahead *q, uint32_t d) {
+[[nodiscard]] inline uint32_t LookaheadExtent(Lookahead *q, uint32_t d) {
   if (q->period != d) {
     q->period = d;
     q->extent = d + CommonPrefix(q->look + d, q->look, q->max_length - d);
@@ -59,12 +59,12 @@ inline uint32_t LookaheadExtent(Lookahead *q, uint32_t d) {
 // (three or more, down to the oldest in the window, or through a streak of period d) and the
 // bytes they cover repeat with period d, checked byte for byte, rewrites t's link as a streak
 // link. Returns t's link as it now stands.
-uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d);
+[[nodiscard]] uint16_t FoldStreak(MatchFinder *f, ChainLevel *lv, uint32_t t, uint16_t d);
 
 // The link of t, folded into a streak link when t heads a streak of a period up to the
 // level's fold_period. The next position's link is looked at first, as a fold needs it to
 // equal t's, and a fold that failed at t since the last sweep is not tried again.
-inline uint16_t LinkFolded(MatchFinder *f, ChainLevel *lv, uint32_t t) {
+[[nodiscard]] inline uint16_t LinkFolded(MatchFinder *f, ChainLevel *lv, uint32_t t) {
   uint16_t link = lv->link[t & kWindowMask];
   if (link == 0 || link > lv->fold_period) return link;
   uint32_t next = t - link;
@@ -84,13 +84,13 @@ struct Streak {
   uint32_t end;
 };
 
-Streak StreakAt(const MatchFinder *f, const ChainLevel *lv, uint32_t t);
+[[nodiscard]] Streak StreakAt(const MatchFinder *f, const ChainLevel *lv, uint32_t t);
 
 // True when the streak's members start with the lookahead's k bytes and a whole period of
 // the stretch; then the lookahead keeps the streak's period for LookaheadExtent(q, period)
 // >= k bytes.
-bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead *q,
-                          const Streak &s);
+[[nodiscard]] bool StreakHoldsLookahead(const MatchFinder *f, const ChainLevel *lv, Lookahead *q,
+                                        const Streak &s);
 
 // Weighs the streak's members in the window as a walk in order kOrder would weigh them one by
 // one: of all members only the oldest in the window, the one whose match may run past the

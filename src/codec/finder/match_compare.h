@@ -7,13 +7,13 @@
 
 namespace quillpack {
 
-inline uint64_t LoadWord(const uint8_t *p) {
+[[nodiscard]] inline uint64_t LoadWord(const uint8_t *p) {
   uint64_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
-inline uint32_t LoadHalf(const uint8_t *p) {
+[[nodiscard]] inline uint32_t LoadHalf(const uint8_t *p) {
   uint32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
@@ -22,7 +22,7 @@ inline uint32_t LoadHalf(const uint8_t *p) {
 // Index of the first differing byte in two words loaded from memory (x = a ^ b, non-zero):
 // the lowest-addressed byte is the least significant on little-endian machines and the
 // most significant on big-endian ones.
-inline uint32_t FirstDifferentByte(uint64_t x) {
+[[nodiscard]] inline uint32_t FirstDifferentByte(uint64_t x) {
   if constexpr (std::endian::native == std::endian::little) {
     return static_cast<uint32_t>(std::countr_zero(x)) >> 3;
   } else {
@@ -32,7 +32,7 @@ inline uint32_t FirstDifferentByte(uint64_t x) {
 
 // How many leading bytes of a and b are equal, at most `limit`. Reads a[0, limit) and
 // b[0, limit) only.
-inline uint32_t CommonPrefix(const uint8_t *a, const uint8_t *b, uint32_t limit) {
+[[nodiscard]] inline uint32_t CommonPrefix(const uint8_t *a, const uint8_t *b, uint32_t limit) {
   uint32_t j = 0;
   while (j + 8 <= limit) {
     uint64_t x = LoadWord(a + j) ^ LoadWord(b + j);
@@ -45,7 +45,7 @@ inline uint32_t CommonPrefix(const uint8_t *a, const uint8_t *b, uint32_t limit)
 
 // Index from the top of the last differing byte in two words loaded from memory (x = a ^ b,
 // non-zero): how many of the highest-addressed bytes are equal.
-inline uint32_t LastDifferentByte(uint64_t x) {
+[[nodiscard]] inline uint32_t LastDifferentByte(uint64_t x) {
   if constexpr (std::endian::native == std::endian::little) {
     return static_cast<uint32_t>(std::countl_zero(x)) >> 3;
   } else {
@@ -55,7 +55,8 @@ inline uint32_t LastDifferentByte(uint64_t x) {
 
 // How many bytes just before a_end and b_end are equal, going back, at most `limit`. Reads
 // a_end[-limit, 0) and b_end[-limit, 0) only.
-inline uint32_t CommonSuffix(const uint8_t *a_end, const uint8_t *b_end, uint32_t limit) {
+[[nodiscard]] inline uint32_t CommonSuffix(const uint8_t *a_end, const uint8_t *b_end,
+                                           uint32_t limit) {
   uint32_t j = 0;
   while (j + 8 <= limit) {
     uint64_t x = LoadWord(a_end - j - 8) ^ LoadWord(b_end - j - 8);
@@ -68,7 +69,7 @@ inline uint32_t CommonSuffix(const uint8_t *a_end, const uint8_t *b_end, uint32_
 }
 
 // How many leading bytes of p equal `byte`, at most `limit`. Reads p[0, limit) only.
-inline uint32_t RunPrefix(const uint8_t *p, uint8_t byte, uint32_t limit) {
+[[nodiscard]] inline uint32_t RunPrefix(const uint8_t *p, uint8_t byte, uint32_t limit) {
   const uint64_t pattern = 0x0101010101010101ull * byte;
   uint32_t j = 0;
   while (j + 8 <= limit) {

@@ -124,7 +124,7 @@ enum MatchFinderSize { kFinderFull, kFinderSmall };
 
 // Creates a finder for one compression, with an empty window, in one heap block. Returns
 // null when that block cannot be had. Calls on one finder stay on the caller's thread.
-MatchFinder *MatchFinderCreate(MatchFinderSize size);
+[[nodiscard]] MatchFinder *MatchFinderCreate(MatchFinderSize size);
 
 // Releases the finder. Null is accepted and ignored.
 void MatchFinderDestroy(MatchFinder *finder);
@@ -132,7 +132,7 @@ void MatchFinderDestroy(MatchFinder *finder);
 // The answer MatchSearch(window, look, available) gives for the window of the last
 // min(32768, total) bytes passed to MatchFinderAppend so far. Reads look[0, available)
 // only, and no more than 255 of those.
-Match MatchFinderSearch(MatchFinder *finder, const uint8_t *look, uint32_t available);
+[[nodiscard]] Match MatchFinderSearch(MatchFinder *finder, const uint8_t *look, uint32_t available);
 
 // Takes `count` bytes (any number) into the window, in order, as that many
 // HistoryWindowAppend calls would.
@@ -140,6 +140,6 @@ void MatchFinderAppend(MatchFinder *finder, const uint8_t *bytes, uint32_t count
 
 // For tests: a finder whose position counter starts at `first_position` (at least 32768),
 // so that rebasing near 2^32 can be exercised without gigabytes of input.
-MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position);
+[[nodiscard]] MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position);
 
 }  // namespace quillpack
