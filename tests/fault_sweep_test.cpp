@@ -132,7 +132,7 @@ Expected ExpectedCompressFault(const Sweep &s, uint64_t k) {
       break;
     case quillpack::kFaultWrite:
       e.err = "Error: Failed to encode compressed data\n";
-      e.output = Prefix(s.container, k - 1);
+      e.output = Prefix(s.container, static_cast<size_t>(k - 1));
       break;
     default:
       if (k == 1) {
@@ -157,7 +157,7 @@ Expected ExpectedDecompressFault(const Sweep &s, uint64_t k) {
     case quillpack::kFaultWrite:
       // The blocks written in full before the failing byte; never a part of one.
       e.err = "Error: Failed to write decompressed data\n";
-      e.output = Prefix(s.original, (k - 1) / kBlockSize * kBlockSize);
+      e.output = Prefix(s.original, static_cast<size_t>((k - 1) / kBlockSize * kBlockSize));
       break;
     default:
       if (k == 1) {

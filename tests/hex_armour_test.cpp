@@ -60,7 +60,7 @@ TEST(WriteHexArmour, StopsAtTheFailingCharacter) {
     EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 0) << nth;
     FaultInjectionReset();
     EXPECT_TRUE(PlatformClose(f));
-    EXPECT_EQ(ReadTextMode(dir.Path("t")), full.substr(0, nth - 1)) << nth;
+    EXPECT_EQ(ReadTextMode(dir.Path("t")), full.substr(0, static_cast<size_t>(nth - 1))) << nth;
   }
 }
 

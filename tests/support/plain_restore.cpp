@@ -49,7 +49,7 @@ PlainRestore PlainReplay(const Bytes &stream, uint64_t failing_write) {
   if (!restore.ok) written = written / kBlockSize * kBlockSize;
   if (failing_write != 0 && failing_write <= written) {
     restore = {false, "Error: Failed to write decompressed data\n", restore.output};
-    written = (failing_write - 1) / kBlockSize * kBlockSize;
+    written = static_cast<size_t>((failing_write - 1) / kBlockSize * kBlockSize);
   }
   restore.output.resize(written);
   return restore;
