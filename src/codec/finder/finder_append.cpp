@@ -56,7 +56,7 @@ size_t BlockSize(const FinderShape &shape) {
     size += AlignUp(kWindowSize / 8);
   }
   if (shape.runs) size += AlignUp(sizeof(RunLists));
-  size += AlignUp(kWindowSize * sizeof(uint32_t));
+  if (shape.runs) size += AlignUp(kWindowSize * sizeof(uint16_t));
   return size + AlignUp(kWindowSize + shape.room);
 }
 
@@ -251,8 +251,13 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     RunListsInit(f->runs);
     p += AlignUp(sizeof(RunLists));
   }
-  f->scratch = reinterpret_cast<uint32_t *>(p);
-  p += AlignUp(kWindowSize * sizeof(uint32_t));
+  // The full finder also walks oldest first, with a scratch list; the small one, kept small,
+  // does without.
+  f->scratch = nullptr;
+  if (shape.runs) {
+    f->scratch = reinterpret_cast<uint16_t *>(p);
+    p += AlignUp(kWindowSize * sizeof(uint16_t));
+  }
   f->copy = p;
   f->copy_size = kWindowSize + shape.room;
   f->run_length = 0;

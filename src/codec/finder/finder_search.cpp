@@ -62,25 +62,25 @@ bool PastTheBreak(const MatchFinder *f, const Lookahead &q, uint32_t e, Best *be
 // walk.
 Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint32_t cap) {
   const uint32_t end = f->end;
-  uint32_t *noted = f->scratch;  // end - position; kNotedStreak set for a streak head
+  uint16_t *noted = f->scratch;
   uint32_t n = 0;
   while (t >= f->oldest) {
     uint16_t link = LinkFolded(f, lv, t);
     if (link & kStreakLink) {
       QUILLPACK_ASSERT(n < kWindowSize);
-      noted[n++] = (end - t) | kNotedStreak;
+      noted[n++] = static_cast<uint16_t>((end - t - 1) | kNotedStreak);
       t -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
       continue;
     }
     QUILLPACK_ASSERT(n < kWindowSize);
-    noted[n++] = end - t;
+    noted[n++] = static_cast<uint16_t>(end - t - 1);
     if (link == 0) break;
     t -= link;
   }
   Best best{0, 0};
   while (n > 0 && best.length < cap) {
-    uint32_t entry = noted[--n];
-    uint32_t s = end - (entry & ~kNotedStreak);
+    uint16_t entry = noted[--n];
+    uint32_t s = end - 1 - (entry & ~kNotedStreak & 0xFFFFu);
     if (entry & kNotedStreak) {
       WeighStreak<kOldestFirst>(f, &q, StreakAt(f, lv, s), &best);
     } else {
@@ -109,8 +109,11 @@ Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
           if (past.length > q.extent) return past;
           cap = q.extent;
         }
-        Best older = OldestFirst(f, lv, q, t, cap);
-        return older.length >= best.length ? older : best;
+        // The small finder has no room to note positions in: it goes on newest first.
+        if (f->scratch != nullptr) {
+          Best older = OldestFirst(f, lv, q, t, cap);
+          return older.length >= best.length ? older : best;
+        }
       }
       WeighStreak<kNewestFirst>(f, &q, s, &best);
       // The oldest member, if still in the window, goes on to its own link; weighing it

@@ -37,8 +37,9 @@ constexpr uint32_t kSweepInterval = kWindowSize;
 
 constexpr uint32_t kMaxLevels = 4;
 
-// Marks a noted position in a walk's scratch list as a streak head.
-constexpr uint32_t kNotedStreak = 0x80000000u;
+// A walk's scratch list notes a position t as end - t - 1, with this bit set for a streak
+// head.
+constexpr uint16_t kNotedStreak = 0x8000;
 
 // One chain level: every window position s whose `length` bytes are all in the window is in
 // the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
@@ -69,7 +70,8 @@ struct MatchFinder {
   uint32_t level_count;
   ChainLevel level[kMaxLevels];
   RunLists *runs;     // null in the small finder, whose levels keep runs as streaks
-  uint32_t *scratch;  // kWindowSize entries: a walk's positions, noted on the way down
+  uint16_t *scratch;  // kWindowSize entries: a walk's positions, noted on the way down; null
+                      // in the small finder, which walks newest first only
   uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
 
