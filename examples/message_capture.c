@@ -2,10 +2,10 @@
  * call runs: each descriptor points at a pipe for the duration, drained by a thread.
  *
  * The library prints through the C runtime's stdout and stderr. The descriptors are this
- * process's own, so the library must share the host's C runtime: true of the POSIX builds
- * and of the mingw-w64 DLL (both use msvcrt.dll). A DLL with a runtime of its own keeps its
- * own descriptors, and a host of it captures at the level of the system's handles or runs
- * the call in a child process instead. */
+ * process's own, so the library must share the host's C runtime: true of the POSIX builds,
+ * and of the mingw-w64 DLLs, which use msvcrt.dll as a mingw-w64 host does. A DLL with a
+ * runtime of its own keeps its own descriptors, and a host of it captures at the level of
+ * the system's handles or runs the call in a child process instead. */
 #include "message_capture.h"
 
 #include <errno.h>

@@ -2,12 +2,17 @@
 # Builds Quillpack and its example host, packs a real file, restores it and compares.
 #   usage: demo.sh [FILE]   (default ../shared/corpus/alice29.txt)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-input=${1:-../shared/corpus/alice29.txt}
-build=${BUILD_DIR:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
+# A relative FILE names a file as seen from where the script was started.
+input=${1:-$root/../shared/corpus/alice29.txt}
 [ -f "$input" ] || { echo "demo: no file $input" >&2; exit 1; }
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_WERROR=ON >/dev/null
-cmake --build "$build" --target quillpack-host quillpack >/dev/null
+input=$(realpath "$input")
+cd "$root"
+build=${DEMO_BUILD_DIR:-build-demo}
+# The demo needs neither the tests nor GoogleTest.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DQUILLPACK_WERROR=ON >/dev/null
+cmake --build "$build" -j 2 --target quillpack-host quillpack >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The host exits 0 only when the library printed its success line.

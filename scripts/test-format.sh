@@ -4,7 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
-mapfile -t files < <(git ls-files '*.c' '*.h' '*.cpp')
+# A tree git cannot list is a failure, not a tree with nothing to check.
+listed=$(git ls-files '*.c' '*.h' '*.cpp') || { echo "format: git cannot list the tree" >&2; exit 1; }
+mapfile -t files <<<"$listed"
+[ -n "$listed" ] || { echo "format: no C or C++ files listed" >&2; exit 1; }
 bad=()
 for f in "${files[@]}"; do
   clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || bad+=("$f")

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "platform/platform.h"
 #include "test_kit.h"
 
 namespace quillpack_test {
@@ -240,6 +241,51 @@ TEST(HostilePaths, BrokenPipesAreFailedWrites) {
     if (c.broken == kStandardOutput) {
       EXPECT_EQ(ReadText(dir.Path("out")), ReadText(dir.Path("in.qpk"))) << c.name;
     }
+  }
+}
+
+// A host that closed its standard output and error leaves descriptors 1 and 2 free. The
+// files a call opens must not take them, or the lines meant for standard error land in the
+// output; and they are closed on exec, so that a process the host starts meanwhile does not
+// keep them open. Each call runs in a child process, whose standard streams are its own.
+TEST(HostilePaths, FilesNeverTakeTheStandardDescriptors) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.Path("folder").c_str(), 0700), 0);
+  // A literal, then a match reaching back before the first byte.
+  WriteText(dir.Path("bad.qpk"), "51504B01006180050900\n");
+  const struct {
+    const char *name;
+    Operation op;
+    const char *input;
+  } cases[] = {{"restoring a bad container", kUnpack, "bad.qpk"},
+               {"packing a folder", kPack, "folder"}};
+  const char *verdicts[] = {"ok", "a message in the output", "a descriptor below 3",
+                            "a descriptor kept across exec", "cannot set up"};
+  BuiltLibrary();
+  for (const auto &c : cases) {
+    const std::string output = dir.Path("out");
+    std::remove(output.c_str());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(STDOUT_FILENO);
+      close(STDERR_FILENO);
+      const Library &library = BuiltLibrary();
+      (c.op == kPack ? library.pack : library.unpack)(Utf16(dir.Path(c.input)).c_str(),
+                                                      Utf16(output).c_str());
+      if (ReadText(output).find("Error") != std::string::npos) _exit(1);
+      quillpack::PlatformFile *file = quillpack::PlatformOpen(output.c_str(), "rb");
+      if (file == nullptr) _exit(4);
+      if (fileno(file) <= STDERR_FILENO) _exit(2);
+      if ((fcntl(fileno(file), F_GETFD) & FD_CLOEXEC) == 0) _exit(3);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << c.name;
+    EXPECT_EQ(verdicts[WEXITSTATUS(status)], std::string("ok")) << c.name;
   }
 }
 

@@ -20,8 +20,8 @@ namespace {
 using quillpack::Match;
 using quillpack::MatchFinder;
 
-constexpr uint32_t kBlock = 4096;
-constexpr uint32_t kWindow = 32768;
+using quillpack::kBlockSize;
+using quillpack::kWindowSize;
 
 struct FinderDeleter {
   void operator()(MatchFinder *f) const { quillpack::MatchFinderDestroy(f); }
@@ -54,9 +54,9 @@ struct Shape {
 constexpr uint32_t kEdge = 12;
 
 bool NearAnEdge(size_t at) {
-  size_t in_block = at % kBlock;
-  bool block_edge = in_block < kEdge || in_block >= kBlock - kEdge;
-  bool window_edge = at + kEdge >= kWindow && at < kWindow + kEdge;
+  size_t in_block = at % kBlockSize;
+  bool block_edge = in_block < kEdge || in_block >= kBlockSize - kEdge;
+  bool window_edge = at + kEdge >= kWindowSize && at < kWindowSize + kEdge;
   return block_edge || window_edge;
 }
 
@@ -81,8 +81,8 @@ size_t Differential(const Shape &s) {
   const uint8_t *data = s.data.data();
   size_t compared = 0;
   int mismatches = 0;
-  for (size_t block = 0; block < s.data.size(); block += kBlock) {
-    uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlock, s.data.size() - block));
+  for (size_t block = 0; block < s.data.size(); block += kBlockSize) {
+    uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlockSize, s.data.size() - block));
     uint32_t p = 0;
     while (p < n) {
       size_t at = block + p;
@@ -143,7 +143,7 @@ std::vector<uint32_t> PeriodsUpTo(uint32_t last) {
 
 // `blocks` blocks of 4096 bytes, each repeating the one before with a few bytes changed.
 Bytes RepeatedBlocks(int blocks, uint32_t seed, int alphabet) {
-  return NearBlocks(blocks * kBlock, seed, alphabet, 4);
+  return NearBlocks(blocks * kBlockSize, seed, alphabet, 4);
 }
 
 Bytes CorpusPrefix(const std::string &name, size_t size) {
@@ -153,7 +153,8 @@ Bytes CorpusPrefix(const std::string &name, size_t size) {
   return all;
 }
 
-constexpr size_t kBeyond = 2 * kWindow + 3 * kBlock + 100;  // link slots in reuse, a partial block
+constexpr size_t kBeyond =
+    2 * kWindowSize + 3 * kBlockSize + 100;  // link slots in reuse, a partial block
 
 TEST(MatchFinder, RandomBytesAndSmallAlphabets) {
   CompareShapes({
@@ -172,7 +173,7 @@ TEST(MatchFinder, RunsOfEveryLength) {
       {"runs of every length 1-300, every position",
        Concat({RandomBytes(3000, 5), EveryRunLength(300, 'c', 'd')}), Walk::kEveryPosition, 97},
       {"window full of one byte",
-       Concat({Bytes(kWindow, 'z'), Stretches(6000, 8, {1, 2}, 40), Bytes(700, 'z'),
+       Concat({Bytes(kWindowSize, 'z'), Stretches(6000, 8, {1, 2}, 40), Bytes(700, 'z'),
                RandomBytes(4000, 9, 3), Bytes(300, 'z')}),
        Walk::kEveryPosition, 211},
   });
@@ -262,8 +263,8 @@ TEST(MatchFinder, LargeAppendsEqualSingleBytes) {
 template <typename Search, typename Append>
 Bytes Tokens(const Bytes &input, Search search, Append append) {
   Bytes tokens = TokenHeader();
-  for (size_t block = 0; block < input.size(); block += kBlock) {
-    uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlock, input.size() - block));
+  for (size_t block = 0; block < input.size(); block += kBlockSize) {
+    uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlockSize, input.size() - block));
     const uint8_t *b = input.data() + block;
     uint32_t p = 0;
     while (p < n) {

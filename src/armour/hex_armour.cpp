@@ -6,7 +6,6 @@
 #include "armour/hex_armour.h"
 
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/assertion.h"
 

@@ -23,7 +23,7 @@ int32_t RunWithPaths(int (*operation)(const char *, const char *), const Quillpa
   quillpack::PathStorageConvert(&output, output_path);
   quillpack::PathStorageConvert(&input, input_path);
   // The outcome is reported by the operation itself, in its lines and its output file.
-  static_cast<void>(quillpack::PlatformRunPipeGuarded(operation, input.path, output.path));
+  static_cast<void>(quillpack::PlatformRunSignalGuarded(operation, input.path, output.path));
   quillpack::PathStorageRelease(&input);
   quillpack::PathStorageRelease(&output);
   return kAlwaysReturned;

@@ -99,7 +99,7 @@ int CompressFile(const char *input_path, const char *output_path) {
   // A read error is not the end of the input: coding what arrived would store a
   // truncated file as if it were whole.
   if (ok && PlatformReadFailed(op.input)) {
-    PlatformPrintError("Error: Failed to read input file '%s'\n", PlatformShowPath(input_path));
+    PlatformPrintError("Error: Failed to read input file '%s'\n", input_path);
     ok = false;
   }
   MatchFinderDestroy(finder);

@@ -24,7 +24,7 @@ constexpr uint32_t kBatch = 4096;
 // CopyMatch may write up to this many bytes past the end of its match.
 constexpr uint32_t kCopyOverrun = 15;
 // Room reserved for a batch: its last token may run kMaxMatch bytes over, and its copy
-// kCopyOverrun bytes beyond that.
+// kCopyOverrun bytes beyond that (rounded up to 16).
 constexpr uint32_t kRoom = kBatch + kMaxMatch + 16;
 static_assert(kRoom >= kBatch + kMaxMatch + kCopyOverrun, "a batch's last copy fits its room");
 static_assert(kRoom <= kWindowSlack, "a batch is restored straight into the window's slack");
@@ -228,7 +228,7 @@ int DecompressFile(const char *input_path, const char *output_path) {
 
   bool ok = PlatformSetUnbuffered(op.output);
   if (!ok) {
-    PlatformPrintError("Error: Cannot open output file '%s'\n", PlatformShowPath(output_path));
+    PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
   } else {
     ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
   }

@@ -19,18 +19,17 @@ bool OperationBegin(const char *input_path, const char *input_mode, const char *
   QUILLPACK_ASSERT(input_mode != nullptr && output_mode != nullptr && operation != nullptr);
   operation->input = PlatformOpen(input_path, input_mode);
   if (operation->input == nullptr) {
-    PlatformPrintError("Error: Cannot open input file '%s'\n", PlatformShowPath(input_path));
+    PlatformPrintError("Error: Cannot open input file '%s'\n", input_path);
     return false;
   }
   if (PlatformSameFile(operation->input, output_path)) {
-    PlatformPrintError("Error: Input and output are the same file '%s'\n",
-                       PlatformShowPath(input_path));
+    PlatformPrintError("Error: Input and output are the same file '%s'\n", input_path);
     CloseQuietly(operation->input);
     return false;
   }
   operation->output = PlatformOpen(output_path, output_mode);
   if (operation->output == nullptr) {
-    PlatformPrintError("Error: Cannot open output file '%s'\n", PlatformShowPath(output_path));
+    PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
     CloseQuietly(operation->input);
     return false;
   }

@@ -18,8 +18,11 @@ namespace quillpack {
 // Aborts with a message when more streams are marked at once than the table holds: an
 // unrecorded failure would pass for the end of the stream.
 void FaultMarkReadFailed(std::FILE *file);
+// Whether a read on `file` failed since it was opened (or the state was reset).
 [[nodiscard]] bool FaultReadMarked(std::FILE *file);
+// Drops what is recorded of `file`; called as it is closed.
 void FaultForget(std::FILE *file);
+// Adds `delta` to the count of heap blocks held, which the tests check returns to zero.
 void FaultNoteBlocks(int64_t delta);
 #else
 [[nodiscard]] inline bool FaultFires(FaultKind, uint64_t) {

@@ -62,20 +62,16 @@ void PlatformFree(void *block);
 void PlatformPrintError(const char *format, ...) QUILLPACK_PRINTF_FORMAT(1, 2);
 void PlatformPrintOut(const char *format, ...) QUILLPACK_PRINTF_FORMAT(1, 2);
 
-// What a message shows for `path`: the path itself, or "(null)" when it is absent.
-[[nodiscard]] inline const char *PlatformShowPath(const char *path) {
-  return path ? path : "(null)";
-}
-
 // Runs `operation(input_path, output_path)` on the calling thread and returns its result,
-// with the thread protected from SIGPIPE meanwhile: a write to a pipe or socket whose reader
-// has gone then fails like any other write, and no SIGPIPE reaches the host. Signal
-// dispositions are never touched: SIGPIPE is blocked on the calling thread only, one that
-// the operation's writes left pending is taken back (one pending before stays), and the
-// thread's signal mask is then restored exactly. Should the system refuse to block it, the
-// operation runs unprotected. Where SIGPIPE does not exist, it simply runs the operation.
-[[nodiscard]] int PlatformRunPipeGuarded(int (*operation)(const char *, const char *),
-                                         const char *input_path, const char *output_path);
+// with the thread protected meanwhile from the signals a failed write raises: a write to a
+// pipe or socket whose reader has gone (SIGPIPE), or past the process's file size limit
+// (SIGXFSZ), then fails like any other write, and no such signal reaches the host. Signal
+// dispositions are never touched: the signals are blocked on the calling thread only, one
+// that the operation's writes left pending is taken back (one pending before stays), and the
+// thread's signal mask is then restored exactly. Should the system refuse to block them, the
+// operation runs unprotected. Where these signals do not exist, it simply runs the operation.
+[[nodiscard]] int PlatformRunSignalGuarded(int (*operation)(const char *, const char *),
+                                           const char *input_path, const char *output_path);
 
 // A code unit of the NUL-terminated 16-bit paths the host passes: the public header's
 // QuillpackChar, which the boundary checks it equals.

@@ -5,12 +5,6 @@
 
 namespace quillpack {
 
-PlatformFile *PlatformOpen(const char *path, const char *mode) {
-  QUILLPACK_ASSERT(mode != nullptr);
-  if (path == nullptr) return nullptr;
-  return std::fopen(path, mode);
-}
-
 size_t PlatformRead(PlatformFile *file, void *dst, size_t count) {
   QUILLPACK_ASSERT(file != nullptr && (dst != nullptr || count == 0));
   if (FaultFires(kFaultRead, 1)) {

@@ -10,6 +10,12 @@
 
 namespace quillpack {
 
+PlatformFile *PlatformOpen(const char *path, const char *mode) {
+  QUILLPACK_ASSERT(mode != nullptr);
+  if (path == nullptr) return nullptr;
+  return std::fopen(path, mode);
+}
+
 bool PlatformTruncate(PlatformFile *file, uint64_t length) {
   QUILLPACK_ASSERT(file != nullptr);
   // Nothing is buffered, so the file's size is what every write delivered.

@@ -30,8 +30,10 @@ void Put(LineWriter *writer, char c) {
   writer->text[writer->used++] = c;
 }
 
+// A path as a message shows it: "(null)" when absent, control characters as '?', so that a
+// message stays one line.
 void PutPath(LineWriter *writer, const char *path) {
-  for (const char *p = PlatformShowPath(path); *p != '\0'; ++p) {
+  for (const char *p = path != nullptr ? path : "(null)"; *p != '\0'; ++p) {
     auto c = static_cast<unsigned char>(*p);
     Put(writer, c < 0x20 || c == 0x7F ? '?' : *p);
   }

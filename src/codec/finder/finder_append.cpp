@@ -18,7 +18,7 @@ struct FinderShape {
   uint32_t level_count;
   LevelShape levels[kMaxLevels];
   uint32_t room;  // bytes of the copy past the window
-  bool runs;      // keeps run lists, and files runs in the extra buckets
+  bool runs;      // keeps run lists, files runs in the extra buckets, and has a scratch list
 };
 
 // A finder's shape as types, so that the path that takes bytes in is compiled for it.
@@ -42,6 +42,8 @@ using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
 
 // Every level files positions once this many bytes have been seen.
 constexpr uint32_t kLongestLevel = 12;
+static_assert(FullShape::table.levels[FullShape::table.level_count - 1].length == kLongestLevel,
+              "the longest level is the full finder's last");
 
 constexpr size_t AlignUp(size_t n) {
   return (n + 15) & ~size_t{15};
@@ -121,9 +123,9 @@ inline void FileFast(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint3
   head[bucket] = static_cast<uint16_t>(s);
 }
 
-// Takes in the bytes up to `to_end`, once every level is filing (32 bytes seen): for each
-// byte, the position it completes in each level, all levels at once. One pass per byte
-// rather than one per level keeps a one-byte append (a literal) cheap.
+// Takes in the bytes up to `to_end`, once every level is filing (kLongestLevel bytes seen): for
+// each byte, the position it completes in each level, all levels at once. One pass per byte rather
+// than one per level keeps a one-byte append (a literal) cheap.
 template <bool kRuns, uint32_t kRoom, class... L, size_t... I>
 void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
                   std::index_sequence<I...>) {

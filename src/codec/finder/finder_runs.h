@@ -27,6 +27,7 @@ struct RunLists {
   uint32_t count;      // runs held
 };
 
+// Empties the lists: no run of any byte.
 void RunListsInit(RunLists *runs);
 
 // A run of `byte` has just reached kMinMatch bytes, ending at `end` (exclusive). The lists

@@ -93,7 +93,8 @@
 // e. If there is one, the best of them is the answer. If not, the cap drops to e, and the
 // rest of the bucket (or the run list) is weighed oldest first, where the first candidate to
 // reach the cap is the answer: a walk that goes from newest to oldest notes the positions on
-// the way down and weighs them on the way back.
+// the way down and weighs them on the way back. (The small finder, which has no room to note
+// positions in, weighs the rest of the bucket newest first.)
 //
 // ---------------------------------------------------------------------------------------
 // Cost, and what bounds the worst case
@@ -138,8 +139,8 @@ void MatchFinderDestroy(MatchFinder *finder);
 // HistoryWindowAppend calls would.
 void MatchFinderAppend(MatchFinder *finder, const uint8_t *bytes, uint32_t count);
 
-// For tests: a finder whose position counter starts at `first_position` (at least 32768),
-// so that rebasing near 2^32 can be exercised without gigabytes of input.
+// For tests: a finder whose position counter starts at `first_position` (at least kFirstPosition,
+// 65536), so that rebasing near 2^32 can be exercised without gigabytes of input.
 [[nodiscard]] MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position);
 
 }  // namespace quillpack
