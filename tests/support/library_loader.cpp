@@ -24,7 +24,7 @@ void *Load(const std::string &path, std::string *error) {
 
 // GetProcAddress's result as the function type it really has (through void (*)(), the one
 // cast between function types that is not taken for a mistake).
-Library::Function Find(void *handle, const char *name) {
+Library::Function FindIn(void *handle, const char *name) {
   return reinterpret_cast<Library::Function>(
       reinterpret_cast<void (*)()>(GetProcAddress(static_cast<HMODULE>(handle), name)));
 }
@@ -35,19 +35,23 @@ void *Load(const std::string &path, std::string *error) {
   return handle;
 }
 
-Library::Function Find(void *handle, const char *name) {
+Library::Function FindIn(void *handle, const char *name) {
   return reinterpret_cast<Library::Function>(dlsym(handle, name));
 }
 #endif
 
 }  // namespace
 
+Library::Function LibraryFunction(const Library &library, const char *name) {
+  return library.handle == nullptr ? nullptr : FindIn(library.handle, name);
+}
+
 bool OpenLibrary(const std::string &path, Library *library, std::string *error) {
   *library = Library();
   library->handle = Load(path, error);
   if (library->handle == nullptr) return false;
-  library->pack = Find(library->handle, "Quillpack");
-  library->unpack = Find(library->handle, "Quillunpack");
+  library->pack = FindIn(library->handle, "Quillpack");
+  library->unpack = FindIn(library->handle, "Quillunpack");
   if (library->pack != nullptr && library->unpack != nullptr) return true;
   *error = "Quillpack or Quillunpack not exported by " + path;
   return false;

@@ -19,6 +19,10 @@ struct Library {
 // `*error` set when either step fails; a library that loaded stays loaded in `*library`.
 bool OpenLibrary(const std::string &path, Library *library, std::string *error);
 
+// The function a loaded library exports under `name` (on Windows also an ordinal, through
+// MAKEINTRESOURCEA), or null.
+Library::Function LibraryFunction(const Library &library, const char *name);
+
 // Releases a library that OpenLibrary loaded. Returns true when the system did.
 bool CloseLibrary(const Library &library);
 

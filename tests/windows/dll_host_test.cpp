@@ -37,12 +37,6 @@ HMODULE Module(const Library &dll) {
   return static_cast<HMODULE>(dll.handle);
 }
 
-// GetProcAddress's result as an exported function (through void (*)(), the one cast
-// between function types that is not taken for a mistake).
-Function Find(HMODULE module, const char *name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 std::string ReadUtf16(const std::wstring &path) {
   std::string text;
   FILE *f = _wfopen(path.c_str(), L"rb");
@@ -78,8 +72,8 @@ TEST(WindowsDll, ExportsPlainNamesAtOrdinalsOneAndTwo) {
   ASSERT_NE(dll.pack, nullptr);
   ASSERT_NE(dll.unpack, nullptr);
   EXPECT_NE(reinterpret_cast<void *>(dll.pack), reinterpret_cast<void *>(dll.unpack));
-  EXPECT_EQ(Find(Module(dll), MAKEINTRESOURCEA(1)), dll.pack);
-  EXPECT_EQ(Find(Module(dll), MAKEINTRESOURCEA(2)), dll.unpack);
+  EXPECT_EQ(LibraryFunction(dll, MAKEINTRESOURCEA(1)), dll.pack);
+  EXPECT_EQ(LibraryFunction(dll, MAKEINTRESOURCEA(2)), dll.unpack);
   EXPECT_EQ(GetProcAddress(Module(dll), MAKEINTRESOURCEA(3)), nullptr);
   // Nothing else leaks out: no decorated spellings, no internals, no entry point.
   for (const char *name : {"_Quillpack", "Quillpack@8", "quillpack", "DllMain", "CompressFile",
