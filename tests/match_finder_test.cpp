@@ -128,6 +128,18 @@ Bytes EveryRunLength(uint32_t longest, uint8_t byte, uint8_t separator) {
               separator);
 }
 
+// Runs of 20 to 40 `byte`s, each after a byte found nowhere else, so that the compressor's
+// search starts at each run, and followed by 'c'.
+Bytes RunsAfterLiterals(uint8_t byte) {
+  Bytes out;
+  for (uint8_t length = 20; length <= 40; ++length) {
+    out.push_back(static_cast<uint8_t>(0x80 + length));
+    out.insert(out.end(), length, byte);
+    out.push_back('c');
+  }
+  return out;
+}
+
 // Stretches of `size` bytes in all: each repeats a pattern of a period from `periods` (in
 // turn) for 2 to `longest` periods, then one random byte. Patterns come from a pool of two
 // per period, so the window holds many stretches with the same bytes, of unequal lengths.
@@ -225,6 +237,12 @@ TEST(MatchFinder, PositionsRebased) {
       {"runs and stretches, across a rebase",
        Concat({Stretches(50000, 11, {1, 2, 3}, 60), EveryRunLength(300, 'a', 'b')}), Walk::kTokens,
        0, near},
+      // A run that began further back than positions move down (131072 here) and still
+      // reaches into the window when they do, then lookaheads that start with runs: its start
+      // must not move below zero.
+      {"a run longer than the window, across a rebase",
+       Concat({Bytes(100000, 'a'), Stretches(31000, 14, {2, 3}, 60), RunsAfterLiterals('a')}),
+       Walk::kTokens, 0, quillpack::kRebaseMark - 131072 - 100},
   });
 }
 

@@ -209,11 +209,11 @@ void SweepHeads(MatchFinder *f) {
 // links (by position mod kWindowSize) stay as they are.
 void Rebase(MatchFinder *f) {
   uint32_t delta = (f->oldest - kFirstPosition) & ~0xFFFFu;
+  if (f->runs != nullptr) RunListsRebase(f->runs, delta, f->oldest);
   f->end -= delta;
   f->oldest -= delta;
   f->base -= delta;
   f->sweep -= delta;
-  if (f->runs != nullptr) RunListsRebase(f->runs, delta);
   // Only how far `first` lies behind `end` matters, and only for the first few bytes.
   f->first = f->first >= delta ? f->first - delta : 0;
 }

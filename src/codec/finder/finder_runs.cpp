@@ -10,9 +10,13 @@ void RunListsInit(RunLists *runs) {
   runs->count = 0;
 }
 
-void RunListsRebase(RunLists *runs, uint32_t delta) {
+void RunListsRebase(RunLists *runs, uint32_t delta, uint32_t oldest) {
+  QUILLPACK_ASSERT(delta <= oldest);
   for (uint32_t n = 0; n < runs->count; ++n) {
     uint32_t i = (runs->oldest + n) & (kRunCapacity - 1);
+    // A run can begin any distance before the window, further back than `delta`; only its
+    // part in the window is ever read.
+    if (runs->start[i] < oldest) runs->start[i] = oldest;
     runs->start[i] -= delta;
     runs->end[i] -= delta;
   }

@@ -67,7 +67,8 @@ inline void RunListsLeave(RunLists *runs, uint32_t leaving) {
   --runs->count;
 }
 
-// Subtracts `delta` from every stored position.
-void RunListsRebase(RunLists *runs, uint32_t delta);
+// Subtracts `delta` (at most `oldest`, the window's oldest position) from every stored
+// position, a run's start first raised to `oldest` when it lies before the window.
+void RunListsRebase(RunLists *runs, uint32_t delta, uint32_t oldest);
 
 }  // namespace quillpack

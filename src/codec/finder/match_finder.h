@@ -13,7 +13,9 @@
 // Data structures
 //
 // Positions are 32-bit counts of bytes from an origin; the window is [oldest, end). They
-// are moved down by a multiple of 65536 once they near 2^32, which changes no stored value.
+// are moved down by a multiple of 65536 once they near 2^32, which changes no head or link;
+// the run lists' positions move with them (a run that began before the window first starts
+// at its oldest byte, since it may have begun further back than the move).
 //
 // The finder keeps its own copy of the window, followed by room for the bytes still to
 // come; when the room runs out the window moves to the front of the copy.
