@@ -15,8 +15,9 @@ namespace quillpack {
 // A buffered file stream. Opened only through PlatformOpen.
 using PlatformFile = std::FILE;
 
-// Opens `path` with a stdio mode string. An absent (null) path is never handed to the
-// system and yields null, like any path that cannot be opened.
+// Opens `path` with a stdio mode string ("r" or "w", with or without "b"). An absent (null)
+// path is never handed to the system and yields null, like any path that cannot be opened.
+// On POSIX systems the file is closed on exec and never takes descriptor 0, 1 or 2.
 [[nodiscard]] PlatformFile *PlatformOpen(const char *path, const char *mode);
 
 // Reads up to `count` bytes; returns how many arrived. Fewer than asked means the end of

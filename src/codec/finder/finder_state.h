@@ -61,10 +61,9 @@ struct ChainLevel {
 struct MatchFinder {
   uint32_t end;     // position just past the newest window byte
   uint32_t oldest;  // position of the oldest window byte
-  uint32_t
-      first;      // position of the first byte ever appended (moved down by a rebase, to 0 at most)
-  uint32_t base;  // position of copy[0]
-  uint32_t sweep;  // position at which the heads are next swept
+  uint32_t first;   // position of the first byte appended (rebases lower it, not below 0)
+  uint32_t base;    // position of copy[0]
+  uint32_t sweep;   // position at which the heads are next swept
   uint32_t copy_size;
   uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet)
   uint8_t last;         // the byte at end - 1
