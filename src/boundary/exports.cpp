@@ -12,8 +12,8 @@ namespace {
 constexpr int32_t kAlwaysReturned = 999;
 
 // Converts the output path, then the input path, runs `operation` and releases both. A
-// write into a pipe whose reader has gone, message lines included, fails like any other
-// write instead of killing the host with SIGPIPE.
+// write into a pipe whose reader has gone, or past the file size limit, message lines
+// included, fails like any other write instead of killing the host with a signal.
 int32_t RunWithPaths(int (*operation)(const char *, const char *), const QuillpackChar *input_path,
                      const QuillpackChar *output_path) {
   static_assert(std::is_same_v<QuillpackChar, quillpack::PlatformWideChar>,

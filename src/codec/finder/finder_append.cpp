@@ -62,65 +62,52 @@ size_t BlockSize(const FinderShape &shape) {
   return size + AlignUp(kWindowSize + shape.room);
 }
 
-// Files position s, whose k bytes start at `bytes`, in level k: two stores. With
-// `run_length` >= k those bytes are one byte repeated, and s goes to the extra bucket
-// instead (in a finder with run lists; the small finder passes 0).
-template <uint32_t k>
-inline void FileOne(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
-  uint32_t bucket = ChainHash<k>(bytes, lv->hash_bits);
-  bucket = run_length >= k ? 1u << lv->hash_bits : bucket;
-  uint32_t distance = static_cast<uint16_t>(s - lv->head[bucket]);
+// Files position s in `bucket` of a level: two stores.
+inline void FileAt(uint16_t *head, uint16_t *link, uint32_t bucket, uint32_t s) {
+  uint32_t distance = static_cast<uint16_t>(s - head[bucket]);
   // 0 when the older position is out of reach; without a branch, which random data would
   // mispredict half the time.
   uint32_t in_reach = (distance >> 15) - 1;
-  lv->link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
-  lv->head[bucket] = static_cast<uint16_t>(s);
+  link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
+  head[bucket] = static_cast<uint16_t>(s);
 }
 
-// Files position s in level `lv` (of any length): the first bytes' slow path.
+// Files position s, whose bytes start at `bytes`, in level `lv` (of any length): the first
+// bytes' slow path. With `run_length` >= the level's length those bytes are one byte
+// repeated, and s goes to the extra bucket instead (the small finder passes 0).
 void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
-  switch (lv->length) {
-    case 3:
-      return FileOne<3>(lv, bytes, s, run_length);
-    case 4:
-      return FileOne<4>(lv, bytes, s, run_length);
-    case 6:
-      return FileOne<6>(lv, bytes, s, run_length);
-    default:
-      return FileOne<12>(lv, bytes, s, run_length);
-  }
+  uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : LevelBucket(lv, bytes);
+  FileAt(lv->head, lv->link, bucket, s);
 }
 
-// The byte at f->end arrives (already in the copy): the oldest byte leaves a full window,
-// and the run lists follow. Returns the length of the run of equal bytes it ends, as far as
-// filing cares (0 for the small finder, which keeps runs in its levels).
-inline uint32_t Arrive(MatchFinder *f) {
-  if (f->end - f->oldest == kWindowSize) {
-    if (f->runs != nullptr) RunListsLeave(f->runs, f->oldest);
-    ++f->oldest;
-  }
-  if (f->runs == nullptr) return 0;
-  uint8_t byte = FinderBytes(f, f->end)[0];
-  f->run_length = (f->run_length > 0 && byte == f->last) ? f->run_length + 1 : 1;
-  f->last = byte;
-  if (f->run_length == kMinMatch) {
-    RunListsOpen(f->runs, byte, f->end + 1);
-  } else if (f->run_length > kMinMatch) {
-    RunListsExtend(f->runs);
-  }
-  return f->run_length;
-}
-
-// FileOne with the level's length and hash bits known at compile time.
+// FileAny with the level's length and hash bits known at compile time.
 template <class L, bool kRuns>
 inline void FileFast(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t s,
                      uint32_t run_length) {
   uint32_t bucket = ChainHash<L::length>(bytes, L::bits);
   if constexpr (kRuns) bucket = run_length >= L::length ? 1u << L::bits : bucket;
-  uint32_t distance = static_cast<uint16_t>(s - head[bucket]);
-  uint32_t in_reach = (distance >> 15) - 1;
-  link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
-  head[bucket] = static_cast<uint16_t>(s);
+  FileAt(head, link, bucket, s);
+}
+
+// The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
+// a full window, and with run lists (kRuns) the run of equal bytes it ends is followed.
+template <bool kRuns>
+inline void TakeIn(RunLists *runs, const uint8_t *copy, uint32_t end, uint32_t *oldest,
+                   uint32_t *run_length, uint8_t *last) {
+  if (end - *oldest == kWindowSize) {
+    if constexpr (kRuns) RunListsLeave(runs, *oldest);
+    ++*oldest;
+  }
+  if constexpr (kRuns) {
+    uint8_t byte = copy[end];
+    *run_length = (*run_length > 0 && byte == *last) ? *run_length + 1 : 1;
+    *last = byte;
+    if (*run_length == kMinMatch) {
+      RunListsOpen(runs, byte, end + 1);
+    } else if (*run_length > kMinMatch) {
+      RunListsExtend(runs);
+    }
+  }
 }
 
 // Takes in the bytes up to `to_end`, once every level is filing (kLongestLevel bytes seen): for
@@ -136,20 +123,7 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
   uint32_t run_length = f->run_length;
   uint8_t last = f->last;
   while (end < to_end) {
-    if (end - oldest == kWindowSize) {
-      if constexpr (kRuns) RunListsLeave(f->runs, oldest);
-      ++oldest;
-    }
-    if constexpr (kRuns) {
-      uint8_t byte = copy[end];
-      run_length = (run_length > 0 && byte == last) ? run_length + 1 : 1;
-      last = byte;
-      if (run_length == kMinMatch) {
-        RunListsOpen(f->runs, byte, end + 1);
-      } else if (run_length > kMinMatch) {
-        RunListsExtend(f->runs);
-      }
-    }
+    TakeIn<kRuns>(f->runs, copy, end, &oldest, &run_length, &last);
     const uint32_t e = ++end;
     (FileFast<L, kRuns>(level[I].head, level[I].link, copy + (e - L::length), e - L::length,
                         run_length),
@@ -169,8 +143,14 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> sha
 // Takes in the bytes up to `to_end` (already in the copy).
 void ArriveBytes(MatchFinder *f, uint32_t to_end) {
   // The first bytes: each level starts filing once its first position is complete.
+  const uint8_t *copy = f->copy - f->base;  // indexed by position
   while (f->end < to_end && f->end - f->first < kLongestLevel) {
-    uint32_t run_length = Arrive(f);
+    if (f->runs != nullptr) {
+      TakeIn<true>(f->runs, copy, f->end, &f->oldest, &f->run_length, &f->last);
+    } else {
+      TakeIn<false>(nullptr, copy, f->end, &f->oldest, &f->run_length, &f->last);
+    }
+    const uint32_t run_length = f->run_length;  // 0 in the small finder
     uint32_t e = ++f->end;
     for (uint32_t i = 0; i < f->level_count; ++i) {
       ChainLevel *lv = &f->level[i];
