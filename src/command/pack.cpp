@@ -1,0 +1,179 @@
+// PackStream: segments read in order, coded on workers (or here), written in order.
+//
+// The calling thread fills a ring of segments with input, each with the window of history
+// before it, hands them to the workers, and writes the oldest once it is coded: its tokens as
+// hex text, the line column carried from segment to segment, so the text is the library's.
+#include "command/pack.h"
+
+#include <cstdlib>
+
+#include "armour/hex_codec.h"
+#include "command/system.h"
+#include "command/workers.h"
+
+namespace quillpack_command {
+
+namespace {
+
+// Tokens turned into text at a time, and the text they make.
+constexpr size_t kTokensPerWrite = 64u << 10;
+constexpr size_t kTextRoom = quillpack::HexEncodedRoom(kTokensPerWrite);
+
+// One segment of the ring and its job.
+struct Slot {
+  Segment segment;
+  Job job;
+  bool made;  // the segment's buffers exist
+  bool ok;    // coded here, without workers: whether it held
+};
+
+}  // namespace
+
+struct Packer {
+  Workers *workers;  // null: coding on the calling thread
+  Coder coder;       // the calling thread's, without workers
+  unsigned slot_count;
+  Slot *slots;
+  char *text;
+  uint64_t streams;  // streams packed so far; each gets the next number
+};
+
+Packer *PackerCreate(unsigned threads) {
+  auto *packer = static_cast<Packer *>(std::calloc(1, sizeof(Packer)));
+  if (packer == nullptr) return nullptr;
+  CoderInit(&packer->coder);
+  packer->workers = threads >= 2 ? WorkersStart(threads) : nullptr;
+  // One segment more than workers, so one can be read and written while each worker codes.
+  packer->slot_count = packer->workers != nullptr ? WorkersCount(packer->workers) + 1 : 1;
+  packer->slots = static_cast<Slot *>(std::calloc(packer->slot_count, sizeof(Slot)));
+  packer->text = static_cast<char *>(std::malloc(kTextRoom));
+  if (packer->slots == nullptr || packer->text == nullptr) {
+    PackerDestroy(packer);
+    return nullptr;
+  }
+  return packer;
+}
+
+void PackerDestroy(Packer *packer) {
+  if (packer == nullptr) return;
+  WorkersStop(packer->workers);
+  CoderRelease(&packer->coder);
+  for (unsigned i = 0; packer->slots != nullptr && i < packer->slot_count; ++i) {
+    if (packer->slots[i].made) SegmentDestroy(&packer->slots[i].segment);
+  }
+  std::free(packer->slots);
+  std::free(packer->text);
+  std::free(packer);
+}
+
+namespace {
+
+// Writes `count` bytes as text, `*encoder` carrying the line. False with `*error`.
+bool WriteText(Packer *packer, quillpack::HexEncoder *encoder, const uint8_t *bytes, size_t count,
+               int output, StreamOutcome *outcome) {
+  for (size_t at = 0; at < count; at += kTokensPerWrite) {
+    size_t n = count - at < kTokensPerWrite ? count - at : kTokensPerWrite;
+    size_t used = quillpack::HexEncode(encoder, bytes + at, n, packer->text);
+    if (!SystemWriteAll(output, packer->text, used, &outcome->error)) return false;
+    outcome->written += used;
+  }
+  return true;
+}
+
+// Fills the next slot with the input that follows `previous` (null for the first), and hands
+// it over. Returns false at the end of the input (nothing handed over) or after a failure,
+// which `outcome` records.
+bool FillSlot(Packer *packer, Slot *slot, const Segment *previous, uint64_t stream, int input,
+              StreamOutcome *outcome) {
+  if (!slot->made) {
+    if (!SegmentCreate(&slot->segment)) {
+      outcome->failure = kStreamNoMemory;
+      return false;
+    }
+    slot->made = true;
+  }
+  Segment *segment = &slot->segment;
+  if (previous != nullptr) {
+    SegmentTakeHistory(segment, previous);
+  } else {
+    segment->history = 0;
+  }
+  int64_t got =
+      SystemReadFull(input, segment->bytes + segment->history, kSegmentBytes, &outcome->error);
+  if (got < 0) {
+    outcome->failure = kStreamReadFailed;
+    return false;
+  }
+  if (got == 0) return false;
+  segment->length = static_cast<uint32_t>(got);
+  segment->stream = stream;
+  segment->start = outcome->read;
+  segment->tokens->length = 0;
+  outcome->read += static_cast<uint64_t>(got);
+  if (packer->workers != nullptr) {
+    slot->job.segment = segment;
+    WorkersSubmit(packer->workers, &slot->job);
+  } else {
+    slot->ok = CoderCode(&packer->coder, segment);
+  }
+  return true;
+}
+
+}  // namespace
+
+StreamOutcome PackStream(Packer *packer, int input, int output, Progress *progress) {
+  StreamOutcome outcome;
+  quillpack::HexEncoder encoder;
+  quillpack::HexEncoderInit(&encoder);
+  if (!WriteText(packer, &encoder, quillpack::kHeader, sizeof quillpack::kHeader, output,
+                 &outcome)) {
+    outcome.failure = kStreamWriteFailed;
+    return outcome;
+  }
+  const uint64_t stream = ++packer->streams;
+  const unsigned slots = packer->slot_count;
+  uint64_t filled = 0;   // segments handed over
+  uint64_t emitted = 0;  // segments written (or given up)
+  uint64_t coded = 0;    // input bytes whose text is written
+  bool more = true;
+  const Segment *previous = nullptr;
+  for (;;) {
+    while (more && outcome.failure == kStreamOk && filled - emitted < slots) {
+      Slot *slot = &packer->slots[filled % slots];
+      more = FillSlot(packer, slot, previous, stream, input, &outcome);
+      if (!more) break;
+      previous = &slot->segment;
+      ++filled;
+      more = slot->segment.length == kSegmentBytes;
+    }
+    if (emitted == filled) break;
+    // The oldest segment is written once coded; after a failure the rest are only awaited,
+    // as their buffers are the workers' until then.
+    Slot *slot = &packer->slots[emitted % slots];
+    ++emitted;
+    bool ok = packer->workers != nullptr ? WorkersWait(packer->workers, &slot->job) : slot->ok;
+    if (outcome.failure != kStreamOk) continue;
+    if (!ok) {
+      outcome.failure = kStreamNoMemory;
+      continue;
+    }
+    const quillpack::ByteBuffer *tokens = slot->segment.tokens;
+    if (!WriteText(packer, &encoder, tokens->data, tokens->length, output, &outcome)) {
+      outcome.failure = kStreamWriteFailed;
+      continue;
+    }
+    coded += slot->segment.length;
+    ProgressUpdate(progress, coded);
+  }
+  if (outcome.failure != kStreamOk) return outcome;
+  char last;
+  size_t used = quillpack::HexEncodeFinish(&encoder, &last);
+  if (used > 0 && !SystemWriteAll(output, &last, used, &outcome.error)) {
+    outcome.failure = kStreamWriteFailed;
+    return outcome;
+  }
+  outcome.written += used;
+  return outcome;
+}
+
+}  // namespace quillpack_command

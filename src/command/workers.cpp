@@ -1,0 +1,134 @@
+// Workers on POSIX threads (winpthreads on Windows): one lock, a queue of jobs, two
+// condition variables.
+#include "command/workers.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdlib>
+
+namespace quillpack_command {
+
+struct Thread {
+  pthread_t thread;
+  Workers *workers;
+  Coder coder;
+};
+
+struct Workers {
+  pthread_mutex_t lock;
+  pthread_cond_t queued;  // a job was queued, or the workers are to stop
+  pthread_cond_t coded;   // a job is done
+  Job *head;              // the queue, oldest first
+  Job *tail;
+  bool stopping;
+  unsigned count;
+  Thread *threads;
+};
+
+namespace {
+
+void *Work(void *argument) {
+  auto *self = static_cast<Thread *>(argument);
+  Workers *workers = self->workers;
+  pthread_mutex_lock(&workers->lock);
+  for (;;) {
+    while (workers->head == nullptr && !workers->stopping)
+      pthread_cond_wait(&workers->queued, &workers->lock);
+    if (workers->head == nullptr) break;
+    Job *job = workers->head;
+    workers->head = job->next;
+    if (workers->head == nullptr) workers->tail = nullptr;
+    pthread_mutex_unlock(&workers->lock);
+    bool ok = CoderCode(&self->coder, job->segment);
+    pthread_mutex_lock(&workers->lock);
+    job->ok = ok;
+    job->done = true;
+    pthread_cond_broadcast(&workers->coded);
+  }
+  pthread_mutex_unlock(&workers->lock);
+  CoderRelease(&self->coder);
+  return nullptr;
+}
+
+}  // namespace
+
+Workers *WorkersStart(unsigned count) {
+  auto *workers = static_cast<Workers *>(std::malloc(sizeof(Workers)));
+  auto *threads = static_cast<Thread *>(std::calloc(count, sizeof(Thread)));
+  if (workers == nullptr || threads == nullptr) {
+    std::free(workers);
+    std::free(threads);
+    return nullptr;
+  }
+  pthread_mutex_init(&workers->lock, nullptr);
+  pthread_cond_init(&workers->queued, nullptr);
+  pthread_cond_init(&workers->coded, nullptr);
+  workers->head = workers->tail = nullptr;
+  workers->stopping = false;
+  workers->count = 0;
+  workers->threads = threads;
+#if !defined(_WIN32)
+  // Threads take the mask of the thread that starts them.
+  sigset_t all, saved;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &saved);
+#endif
+  for (unsigned i = 0; i < count; ++i) {
+    Thread *thread = &threads[workers->count];
+    thread->workers = workers;
+    CoderInit(&thread->coder);
+    if (pthread_create(&thread->thread, nullptr, Work, thread) == 0) ++workers->count;
+  }
+#if !defined(_WIN32)
+  pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+#endif
+  if (workers->count == 0) {
+    WorkersStop(workers);
+    return nullptr;
+  }
+  return workers;
+}
+
+void WorkersStop(Workers *workers) {
+  if (workers == nullptr) return;
+  pthread_mutex_lock(&workers->lock);
+  workers->stopping = true;
+  pthread_cond_broadcast(&workers->queued);
+  pthread_mutex_unlock(&workers->lock);
+  for (unsigned i = 0; i < workers->count; ++i) pthread_join(workers->threads[i].thread, nullptr);
+  pthread_cond_destroy(&workers->coded);
+  pthread_cond_destroy(&workers->queued);
+  pthread_mutex_destroy(&workers->lock);
+  std::free(workers->threads);
+  std::free(workers);
+}
+
+unsigned WorkersCount(const Workers *workers) {
+  return workers->count;
+}
+
+void WorkersSubmit(Workers *workers, Job *job) {
+  job->next = nullptr;
+  job->done = false;
+  job->ok = false;
+  pthread_mutex_lock(&workers->lock);
+  if (workers->tail != nullptr) {
+    workers->tail->next = job;
+  } else {
+    workers->head = job;
+  }
+  workers->tail = job;
+  pthread_cond_signal(&workers->queued);
+  pthread_mutex_unlock(&workers->lock);
+}
+
+bool WorkersWait(Workers *workers, Job *job) {
+  pthread_mutex_lock(&workers->lock);
+  while (!job->done) pthread_cond_wait(&workers->coded, &workers->lock);
+  bool ok = job->ok;
+  pthread_mutex_unlock(&workers->lock);
+  return ok;
+}
+
+}  // namespace quillpack_command
