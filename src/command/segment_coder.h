@@ -14,7 +14,7 @@ namespace quillpack_command {
 // A segment is this many bytes of input (the last of a stream fewer). Whole blocks, so its
 // blocks are the library's; at least a window, so every segment but a stream's first has a
 // whole window of history. Larger segments cost more memory, smaller ones more warm-up.
-constexpr uint32_t kSegmentBytes = 1u << 20;
+constexpr uint32_t kSegmentBytes = 512u << 10;
 static_assert(kSegmentBytes % quillpack::kBlockSize == 0, "a segment holds whole blocks");
 static_assert(kSegmentBytes >= quillpack::kWindowSize, "a segment fills the next one's window");
 

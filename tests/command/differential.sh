@@ -23,8 +23,8 @@ for path in "$corpus"/*; do
   [ -f "$path" ] && files+=("$path")
 done
 [ ${#files[@]} -gt 0 ] || { echo "FAIL: no corpus files in $corpus"; exit 1; }
-# An input of exactly two segments (of 1 MiB), whose last read finds nothing.
-head -c $((2 << 20)) "$corpus/bible.txt" >"$work/two-segments"
+# 1 MiB, a whole number of segments, so that the last read finds nothing.
+head -c $((1 << 20)) "$corpus/bible.txt" >"$work/two-segments"
 files+=("$work/two-segments")
 
 for path in "${files[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and builds and runs C and C++ consumers
-# against it, once through the CMake package and once through pkg-config.
+# Installs the build into a temporary prefix, runs the installed command, and builds and runs
+# C and C++ consumers against the library, once through the CMake package and once through
+# pkg-config.
 # Usage: run.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -12,6 +13,14 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 test -f "$prefix/include/quillpack.h"
 libdir=$(dirname "$(find "$prefix" -name 'libquillpack.so.1' | head -n1)")
 test -L "$libdir/libquillpack.so" && test -L "$libdir/libquillpack.so.1"
+# The command and its manual, when the build has the command.
+if grep -q '^QUILLPACK_BUILD_COMMAND:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "== the command"
+  test -f "$prefix/share/man/man1/quillpack.1"
+  "$prefix/bin/quillpack" --version | grep -qx "quillpack 1.0.0.1"
+  printf 'installed\n' >"$work/note"
+  "$prefix/bin/quillpack" -q "$work/note" && "$prefix/bin/quillpack" -dc "$work/note.qpk" | grep -qx installed
+fi
 
 echo "== CMake package"
 # Consumers are asked for the standards the header needs (char16_t: C11 or C++11).
