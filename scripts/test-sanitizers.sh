@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the test suite under AddressSanitizer and UndefinedBehaviorSanitizer and the
+# Runs the test suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # concurrency tests and the command (whose workers code in parallel) under ThreadSanitizer
-# (clang). Any finding fails the script. The
-# AddressSanitizer build also holds the libFuzzer targets that scripts/test-fuzz.sh runs.
+# (clang). Any finding fails the script. The AddressSanitizer build also holds the libFuzzer
+# targets that scripts/test-fuzz.sh runs.
 #   QUILLPACK_SWEEP_STRIDE visit every N-th injected fault in the instrumented sweep (default 4)
 set -euo pipefail
 cd "$(dirname "$0")/.."

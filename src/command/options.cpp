@@ -59,8 +59,8 @@ bool ParseLong(const std::string &text, const std::vector<std::string> &argument
     const char *name;
     bool *flag;
   };
-  const Flag flags[] = {{"stdout", &options->to_stdout}, {"to-stdout", &options->to_stdout},
-                        {"force", &options->force},      {"rm", &options->remove_input},
+  const Flag flags[] = {{"stdout", &options->to_stdout},    {"to-stdout", &options->to_stdout},
+                        {"force", &options->force},         {"rm", &options->remove_input},
                         {"recursive", &options->recursive}, {"quiet", &options->quiet},
                         {"verbose", &options->verbose}};
   for (const Flag &f : flags) {
@@ -72,7 +72,8 @@ bool ParseLong(const std::string &text, const std::vector<std::string> &argument
   const struct {
     const char *name;
     Mode mode;
-  } modes[] = {{"decompress", kRestore}, {"uncompress", kRestore}, {"test", kTest}, {"list", kList}};
+  } modes[] = {
+      {"decompress", kRestore}, {"uncompress", kRestore}, {"test", kTest}, {"list", kList}};
   for (const auto &m : modes) {
     if (name != m.name) continue;
     if (has_value) return UsageError("option '--" + name + "' takes no value");
@@ -109,8 +110,8 @@ bool ParseLong(const std::string &text, const std::vector<std::string> &argument
 }
 
 // A bundle of short options after its '-'.
-bool ParseShort(const std::string &bundle, const std::vector<std::string> &arguments,
-                size_t *next, Options *options, bool *done) {
+bool ParseShort(const std::string &bundle, const std::vector<std::string> &arguments, size_t *next,
+                Options *options, bool *done) {
   for (size_t i = 0; i < bundle.size(); ++i) {
     char c = bundle[i];
     switch (c) {
@@ -148,8 +149,10 @@ bool ParseShort(const std::string &bundle, const std::vector<std::string> &argum
       case 'o': {
         // The value is the rest of the bundle, or the next argument.
         std::string name = c == 'T' ? "threads" : "output";
-        if (i + 1 < bundle.size()) return ParseLong(name + "=" + bundle.substr(i + 1), arguments, next, options, done);
-        if (*next >= arguments.size()) return UsageError(std::string("option '-") + c + "' needs a value");
+        if (i + 1 < bundle.size())
+          return ParseLong(name + "=" + bundle.substr(i + 1), arguments, next, options, done);
+        if (*next >= arguments.size())
+          return UsageError(std::string("option '-") + c + "' needs a value");
         return ParseLong(name + "=" + arguments[(*next)++], arguments, next, options, done);
       }
       default:

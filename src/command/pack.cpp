@@ -23,8 +23,7 @@ constexpr size_t kTextRoom = quillpack::HexEncodedRoom(kTokensPerWrite);
 struct Slot {
   Segment segment;
   Job job;
-  bool made;  // the segment's buffers exist
-  bool ok;    // coded here, without workers: whether it held
+  bool ok;  // coded here, without workers: whether it held
 };
 
 }  // namespace
@@ -42,14 +41,21 @@ Packer *PackerCreate(unsigned threads) {
   auto *packer = static_cast<Packer *>(std::calloc(1, sizeof(Packer)));
   if (packer == nullptr) return nullptr;
   CoderInit(&packer->coder);
-  packer->workers = threads >= 2 ? WorkersStart(threads) : nullptr;
-  // One segment more than workers, so one can be read and written while each worker codes.
-  packer->slot_count = packer->workers != nullptr ? WorkersCount(packer->workers) + 1 : 1;
-  packer->slots = static_cast<Slot *>(std::calloc(packer->slot_count, sizeof(Slot)));
+  packer->slots = static_cast<Slot *>(std::calloc(threads + 1, sizeof(Slot)));
   packer->text = static_cast<char *>(std::malloc(kTextRoom));
-  if (packer->slots == nullptr || packer->text == nullptr) {
+  if (packer->slots == nullptr || packer->text == nullptr ||
+      !SegmentCreate(&packer->slots[0].segment)) {
     PackerDestroy(packer);
     return nullptr;
+  }
+  packer->slot_count = 1;
+  packer->workers = threads >= 2 ? WorkersStart(threads) : nullptr;
+  // One segment more than workers, so one can be read and written while each worker codes;
+  // fewer when memory runs short, which costs only speed. Pages never written are never
+  // made resident, so a small input costs little of what is reserved here.
+  unsigned wanted = packer->workers != nullptr ? WorkersCount(packer->workers) + 1 : 1;
+  while (packer->slot_count < wanted && SegmentCreate(&packer->slots[packer->slot_count].segment)) {
+    ++packer->slot_count;
   }
   return packer;
 }
@@ -58,9 +64,7 @@ void PackerDestroy(Packer *packer) {
   if (packer == nullptr) return;
   WorkersStop(packer->workers);
   CoderRelease(&packer->coder);
-  for (unsigned i = 0; packer->slots != nullptr && i < packer->slot_count; ++i) {
-    if (packer->slots[i].made) SegmentDestroy(&packer->slots[i].segment);
-  }
+  for (unsigned i = 0; i < packer->slot_count; ++i) SegmentDestroy(&packer->slots[i].segment);
   std::free(packer->slots);
   std::free(packer->text);
   std::free(packer);
@@ -85,13 +89,6 @@ bool WriteText(Packer *packer, quillpack::HexEncoder *encoder, const uint8_t *by
 // which `outcome` records.
 bool FillSlot(Packer *packer, Slot *slot, const Segment *previous, uint64_t stream, int input,
               StreamOutcome *outcome) {
-  if (!slot->made) {
-    if (!SegmentCreate(&slot->segment)) {
-      outcome->failure = kStreamNoMemory;
-      return false;
-    }
-    slot->made = true;
-  }
   Segment *segment = &slot->segment;
   if (previous != nullptr) {
     SegmentTakeHistory(segment, previous);

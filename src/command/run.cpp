@@ -81,7 +81,8 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
   int fd = SystemOpenOutput(name.c_str(), kind, options.force, mode, &created, &error);
   if (fd < 0) {
     Fail(run, name,
-         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : SystemErrorText(error));
+         error == EEXIST ? "already exists; not overwritten (-f overwrites)"
+                         : SystemErrorText(error));
     return false;
   }
   if (!SystemFacts(fd, &facts)) {
@@ -146,8 +147,8 @@ void ReportFailure(Run *run, const StreamOutcome &outcome, const std::string &in
   }
 }
 
-void PrintListing(const char *size, const char *restored, const char *literals,
-                  const char *matches, const std::string &name) {
+void PrintListing(const char *size, const char *restored, const char *literals, const char *matches,
+                  const std::string &name) {
   std::printf("%14s %14s %14s %14s  %s\n", size, restored, literals, matches, name.c_str());
 }
 
@@ -232,13 +233,14 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   const std::string name = Shown(input, false);
   switch (options.mode) {
     case kPack:
-      Note(run, name, std::to_string(outcome.read) + " bytes packed into " +
-                          std::to_string(outcome.written) + " bytes of text" +
-                          Percent(outcome.written, outcome.read));
+      Note(run, name,
+           std::to_string(outcome.read) + " bytes packed into " + std::to_string(outcome.written) +
+               " bytes of text" + Percent(outcome.written, outcome.read));
       break;
     case kRestore:
-      Note(run, name, std::to_string(outcome.read) + " bytes of text restored to " +
-                          std::to_string(outcome.written) + " bytes");
+      Note(run, name,
+           std::to_string(outcome.read) + " bytes of text restored to " +
+               std::to_string(outcome.written) + " bytes");
       break;
     case kTest:
       Note(run, name, "OK, " + std::to_string(outcome.restored) + " bytes");
@@ -348,8 +350,7 @@ int RunCommand(const std::vector<std::string> &arguments) {
   SignalsInstall();
   if (options.files.empty()) options.files.push_back(kStandardName);
   Run run{&options, nullptr, false, StreamOutcome{}, 0, 0};
-  if (options.mode == kList)
-    PrintListing("container", "restored", "literals", "matches", "name");
+  if (options.mode == kList) PrintListing("container", "restored", "literals", "matches", "name");
   for (const std::string &file : options.files) CodeArgument(&run, file);
   if (options.mode == kList && run.listed > 1) ListLine(run.total_size, run.total, "(total)");
   PackerDestroy(run.packer);

@@ -48,13 +48,12 @@ void CoderRelease(Coder *coder) {
   CoderInit(coder);
 }
 
-namespace {
-
-// A search with an empty window. As in the library, the finder only speeds the search up:
-// the small finder, or the plain scan, gives the same tokens.
 bool CoderStart(Coder *coder) {
+  // As in the library, the finder only speeds the search up: the small finder, or the plain
+  // scan, gives the same tokens.
   coder->finder = quillpack::MatchFinderCreate(quillpack::kFinderFull);
-  if (coder->finder == nullptr) coder->finder = quillpack::MatchFinderCreate(quillpack::kFinderSmall);
+  if (coder->finder == nullptr)
+    coder->finder = quillpack::MatchFinderCreate(quillpack::kFinderSmall);
   if (coder->finder != nullptr) return true;
   coder->window = static_cast<quillpack::HistoryWindow *>(std::malloc(sizeof *coder->window));
   if (coder->window == nullptr) return false;
@@ -62,11 +61,9 @@ bool CoderStart(Coder *coder) {
   return true;
 }
 
-}  // namespace
-
 bool CoderCode(Coder *coder, Segment *segment) {
-  const bool continues = coder->used && coder->stream == segment->stream &&
-                         coder->end == segment->start;
+  const bool continues =
+      coder->used && coder->stream == segment->stream && coder->end == segment->start;
   if (!continues) {
     // A window of history replaces whatever the search held; less than that (a stream's
     // first segment) needs an empty one.

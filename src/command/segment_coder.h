@@ -19,11 +19,11 @@ static_assert(kSegmentBytes % quillpack::kBlockSize == 0, "a segment holds whole
 static_assert(kSegmentBytes >= quillpack::kWindowSize, "a segment fills the next one's window");
 
 struct Segment {
-  uint8_t *bytes;      // `history` bytes, then the segment's `length` bytes
-  uint32_t history;    // bytes of the stream just before the segment: 0 or kWindowSize
-  uint32_t length;     // 1 to kSegmentBytes
-  uint64_t stream;     // which stream the segment belongs to: a number from 1 up
-  uint64_t start;      // its offset in the stream
+  uint8_t *bytes;                 // `history` bytes, then the segment's `length` bytes
+  uint32_t history;               // bytes of the stream just before the segment: 0 or kWindowSize
+  uint32_t length;                // 1 to kSegmentBytes
+  uint64_t stream;                // which stream the segment belongs to: a number from 1 up
+  uint64_t start;                 // its offset in the stream
   quillpack::ByteBuffer *tokens;  // the segment's tokens, once coded
 };
 
@@ -48,6 +48,10 @@ struct Coder {
 
 void CoderInit(Coder *coder);
 void CoderRelease(Coder *coder);
+
+// Gives an initialised coder its search, with an empty window. False, with nothing held,
+// when memory runs out even for the plain scan's window.
+[[nodiscard]] bool CoderStart(Coder *coder);
 
 // Appends the segment's tokens to its `tokens`, after giving the search the segment's history
 // unless its window already ends where the segment starts. False when memory runs out.

@@ -19,8 +19,8 @@ struct StreamOutcome {
   StreamFailure failure = kStreamOk;
   int error = 0;
   quillpack::ContainerFault fault = quillpack::kContainerSound;
-  uint64_t read = 0;     // bytes read
-  uint64_t written = 0;  // bytes written: container text, or restored bytes
+  uint64_t read = 0;      // bytes read
+  uint64_t written = 0;   // bytes written: container text, or restored bytes
   uint64_t restored = 0;  // bytes a container stands for (restore, test and list)
   uint64_t matches = 0;   // its match tokens
   uint64_t matched = 0;   // the bytes they restore; the rest are literals

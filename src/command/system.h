@@ -14,11 +14,11 @@ namespace quillpack_command {
 struct FileFacts {
   bool regular;
   bool folder;
-  bool link;          // the name itself is a symbolic link (only from SystemLinkFacts)
-  uint64_t size;      // bytes, for a regular file
-  uint64_t device;    // with `index`, the file's identity
+  bool link;        // the name itself is a symbolic link (only from SystemLinkFacts)
+  uint64_t size;    // bytes, for a regular file
+  uint64_t device;  // with `index`, the file's identity
   uint64_t index;
-  uint32_t mode;      // permission bits (POSIX)
+  uint32_t mode;        // permission bits (POSIX)
   int64_t modified_ns;  // time of last change, nanoseconds since 1970
 };
 
@@ -75,8 +75,7 @@ void SystemCopyFacts(int fd, const FileFacts &from);
 [[nodiscard]] bool SystemRemove(const char *path, int *error);
 
 // The names in folder `path` but "." and "..", sorted. False with `*error`.
-[[nodiscard]] bool SystemListFolder(const char *path, std::vector<std::string> *names,
-                                    int *error);
+[[nodiscard]] bool SystemListFolder(const char *path, std::vector<std::string> *names, int *error);
 
 // The message the system has for error number `error`.
 [[nodiscard]] std::string SystemErrorText(int error);

@@ -9,6 +9,8 @@
 
 namespace quillpack_command {
 
+constexpr size_t kWorkerStack = 256u << 10;
+
 struct Thread {
   pthread_t thread;
   Workers *workers;
@@ -74,12 +76,24 @@ Workers *WorkersStart(unsigned count) {
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &saved);
 #endif
+  // A worker's calls need little stack (the library's run on 64 KiB); a small one leaves the
+  // address space to the segments and finders.
+  pthread_attr_t attributes;
+  bool sized = pthread_attr_init(&attributes) == 0;
+  if (sized) sized = pthread_attr_setstacksize(&attributes, kWorkerStack) == 0;
+  // A worker starts with its search, so that it never meets a segment it has no memory for.
   for (unsigned i = 0; i < count; ++i) {
     Thread *thread = &threads[workers->count];
     thread->workers = workers;
     CoderInit(&thread->coder);
-    if (pthread_create(&thread->thread, nullptr, Work, thread) == 0) ++workers->count;
+    if (!CoderStart(&thread->coder)) break;
+    if (pthread_create(&thread->thread, sized ? &attributes : nullptr, Work, thread) != 0) {
+      CoderRelease(&thread->coder);
+      break;
+    }
+    ++workers->count;
   }
+  if (sized) pthread_attr_destroy(&attributes);
 #if !defined(_WIN32)
   pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 #endif

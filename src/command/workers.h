@@ -19,9 +19,9 @@ struct Job {
 struct Workers;
 
 // Starts up to `count` threads, each with its own coder, with every signal blocked (signals
-// go to the thread that reads and writes). A thread that cannot be started is simply one
-// worker fewer. Returns null when none started, or memory ran out: the caller then codes on
-// its own.
+// go to the thread that reads and writes). A thread that cannot be started, or whose coder
+// finds no memory, is simply one worker fewer. Returns null when none started: the caller
+// then codes on its own.
 [[nodiscard]] Workers *WorkersStart(unsigned count);
 
 // Stops and joins every thread (after the jobs handed to them) and releases everything.
