@@ -24,10 +24,15 @@
 // Position s is filed in level k as soon as its k bytes are in the window (s + k <= end),
 // and nothing ever leaves a level:
 //   head[bucket]        the newest position filed in the bucket, by its low 16 bits. Every
-//                       32768 positions a sweep sets heads that have fallen out of the
-//                       window to a position just older than the window, so a head always
-//                       names a position less than 65536 behind `end`, unambiguously; a
-//                       bucket whose head is older than `oldest` has nothing in the window.
+//                       32768 positions a sweep sets each head that has fallen out of the
+//                       window to end - 32768: the window's oldest position at that moment,
+//                       and older than the window from the next byte on. A walk that meets
+//                       it there weighs a real window position by its own bytes, and its
+//                       link leads out of the window, so the answer stands. By the next
+//                       sweep that head lies 65535 positions behind the newest, so a head
+//                       always names a position less than 65536 behind `end`, unambiguously
+//                       (one position further back would then read as the newest). A bucket
+//                       whose head is older than `oldest` has nothing in the window.
 //   link[s mod 32768]   the distance from s back to the next older position of its bucket
 //                       (0: none within reach). Slot s mod 32768 is written again only when
 //                       position s + 32768 is filed, by which time s has left the window, so
@@ -114,7 +119,7 @@
 
 #include <cstdint>
 
-#include "codec/match_search.h"
+#include "codec/match.h"
 
 namespace quillpack {
 
