@@ -100,7 +100,8 @@ inline void TakeInByte(RunLists *runs, const uint8_t *copy, uint32_t end, uint32
   }
   if constexpr (kRuns) {
     uint8_t byte = copy[end];
-    *run_length = (*run_length > 0 && byte == *last) ? *run_length + 1 : 1;
+    const uint32_t longer = *run_length + (*run_length != kRunLengthLimit);
+    *run_length = (*run_length > 0 && byte == *last) ? longer : 1;
     *last = byte;
     if (*run_length == kMinMatch) {
       RunListsOpen(runs, byte, end + 1);
@@ -259,6 +260,14 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
 
 MatchFinder *MatchFinderCreate(MatchFinderSize size) {
   return MatchFinderCreateAt(size, kFirstPosition);
+}
+
+void MatchFinderSetRunLength(MatchFinder *f, uint32_t run_length) {
+  if (f->runs == nullptr) return;
+  // From kLongestLevel on, the count only tells that a run goes on: a longer one files the
+  // same positions in the same buckets.
+  QUILLPACK_ASSERT(f->run_length >= kLongestLevel && run_length >= f->run_length);
+  f->run_length = run_length;
 }
 
 void MatchFinderDestroy(MatchFinder *finder) {

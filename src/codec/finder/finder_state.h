@@ -41,6 +41,11 @@ static_assert(kSweepInterval + kWindowSize <= 0x10000, "a swept head stays withi
 
 constexpr uint32_t kMaxLevels = 4;
 
+// A run's count stops here instead of wrapping: only whether it has reached a level's length
+// matters, while a count that wrapped would split a run of 2^32 equal bytes in two and leave a
+// byte of it out of the run lists and in the levels.
+constexpr uint32_t kRunLengthLimit = UINT32_MAX;
+
 // A walk's scratch list notes a position t as end - t - 1, with this bit set for a streak
 // head.
 constexpr uint16_t kNotedStreak = 0x8000;
@@ -69,7 +74,7 @@ struct MatchFinder {
   uint32_t base;    // position of copy[0]
   uint32_t sweep;   // position at which the heads are next swept
   uint32_t copy_size;
-  uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet)
+  uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet), up to kRunLengthLimit
   uint8_t last;         // the byte at end - 1
   uint32_t level_count;
   ChainLevel level[kMaxLevels];

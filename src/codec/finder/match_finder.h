@@ -42,7 +42,9 @@
 // position older than `oldest`.
 //
 // Run lists (full finder): every maximal run of one byte value, 3 bytes or longer, with a
-// byte in the window, oldest first per byte value (finder_runs.h). A position whose k bytes
+// byte in the window, oldest first per byte value (finder_runs.h). The count of the run
+// ending at the newest byte stops at 2^32 - 1 rather than wrap, so a run of any length stays
+// one run. A position whose k bytes
 // are one byte repeated is filed in an extra bucket of level k that no lookahead hashes to,
 // so long runs never crowd a level; the run lists answer for them.
 //
@@ -149,5 +151,12 @@ void MatchFinderAppend(MatchFinder *finder, const uint8_t *bytes, uint32_t count
 // For tests: a finder whose position counter starts at `first_position` (at least kFirstPosition,
 // 65536), so that rebasing near 2^32 can be exercised without gigabytes of input.
 [[nodiscard]] MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position);
+
+// For tests: counts the run of equal bytes that ends at the window's newest byte as
+// `run_length` bytes, as though it had begun further back than the window reaches, so that a
+// run's count can be driven to its limit without gigabytes of input. The run must already be
+// at least 12 bytes long, and no longer than `run_length`. The small finder, which keeps no
+// count, ignores it.
+void MatchFinderSetRunLength(MatchFinder *finder, uint32_t run_length);
 
 }  // namespace quillpack
