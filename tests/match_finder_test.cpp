@@ -273,6 +273,16 @@ TEST(MatchFinder, RunsCountedPastTwoToThe32) {
   });
 }
 
+// The quick suite's look at the finder: every shape of the test kit, token by token, across
+// two block ends. The suites above go further.
+TEST(MatchFinderQuick, EveryShapeTokenByToken) {
+  std::vector<Shape> shapes;
+  for (const std::string &name : ShapeNames())
+    shapes.push_back(
+        {name.c_str(), quillpack_test::Shape(name, 2 * kBlockSize + 700), Walk::kTokens, 0});
+  CompareShapes(shapes);
+}
+
 // Appending many bytes at once (more than the finder's copy has room for) equals appending
 // them one at a time.
 TEST(MatchFinder, LargeAppendsEqualSingleBytes) {

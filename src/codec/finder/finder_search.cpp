@@ -210,9 +210,10 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
     best = SearchRuns(f, q, r, cap);
   }
   // The compressor's next search most likely starts just after this answer: its first bucket
-  // is fetched while the window takes this token's bytes in.
+  // is fetched while the window takes this token's bytes in (when those bytes lie within the
+  // kMaxMatch a search may read).
   uint32_t step = best.length >= kMinMatch ? best.length : 1;
-  if (available >= step + kMinMatch) {
+  if (available >= step + kMinMatch && step + kMinMatch <= kMaxMatch) {
     const ChainLevel *first = &f->level[0];
     QUILLPACK_PREFETCH(&first->head[FindBucket(first, look + step)]);
   }

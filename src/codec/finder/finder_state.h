@@ -28,8 +28,15 @@ constexpr uint32_t kMaxStreakPeriod = 255;
 // 65536, which keeps every head and link as it is) once the newest passes kRebaseMark, so
 // that inputs of any size work. The newest passes the mark by less than one chunk of an
 // append (chunks end at sweep points), so positions stay far below 2^32.
+// Fuzz and sanitizer builds (QUILLPACK_FREQUENT_REBASE) rebase every few hundred KB
+// instead, so that their inputs reach it.
 constexpr uint32_t kFirstPosition = 0x10000;
+#if defined(QUILLPACK_FREQUENT_REBASE) && QUILLPACK_FREQUENT_REBASE
+constexpr uint32_t kRebaseMark = 0x50000;
+#else
 constexpr uint32_t kRebaseMark = 0xC0000000u;
+#endif
+static_assert(kRebaseMark >= kFirstPosition + 4 * kWindowSize, "a rebase moves positions down");
 
 // Heads hold positions by their low 16 bits. Every kSweepInterval positions, heads older than
 // the window are set to end - kWindowSize, then the window's oldest position and older than
