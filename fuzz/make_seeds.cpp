@@ -83,40 +83,35 @@ std::vector<std::pair<std::string, Bytes>> FinderPlans() {
   AddCopy(&small, 200, 600);
   plans.push_back({"small-finder", small});
 
-  // The first sweep comes 32768 bytes in: one large append to just short of it, then every
-  // position across it.
+  // The first sweep comes 32768 bytes in: one large append of runs and periodic stretches to
+  // just short of it, then appends of 5 bytes across it.
   Bytes sweep = FinderHeader(false, kStartFirst, 0, 255);
-  AddAppends(&sweep, 32700);
-  AddLiterals(&sweep, RandomBytes(4000, 3, 8));
-  for (uint32_t d : {1u, 2u, 3u, 17u, 100u, 255u, 256u, 3000u}) AddCopy(&sweep, d, 4000);
-  AddLiterals(&sweep, RandomBytes(300, 4, 8));
-  AddAppends(&sweep, 1);
-  AddCopy(&sweep, 1000, 400);
-  AddAppends(&sweep, 0);
-  AddCopy(&sweep, 20000, 9000);
+  AddLiterals(&sweep, RandomBytes(1000, 3, 8));
+  AddSkip(&sweep, 31200);
+  for (uint32_t d : {1u, 2u, 3u, 17u, 100u, 255u, 256u, 1000u}) AddCopy(&sweep, d, 3900);
+  AddAppends(&sweep, 5);
+  AddLiterals(&sweep, RandomBytes(800, 4));
+  AddCopy(&sweep, 150, 20);
   plans.push_back({"across-a-sweep", sweep});
 
   // Positions start 40000 below the rebase mark; a run longer than the window reaches across
-  // the rebase, and lookaheads after it start with that run's byte.
+  // the rebase, and a lookahead after it starts with that run's byte.
   Bytes rebase = FinderHeader(false, kStartNearMark, 20000, 255);
   AddLiterals(&rebase, RandomBytes(2000, 5, 16));
-  AddAppends(&rebase, 16384);
+  AddSkip(&rebase, 49000);
   for (int i = 0; i < 3; ++i) AddRun(&rebase, 16384, 'x');
-  AddLiterals(&rebase, {'y'});
-  AddCopy(&rebase, 60, 3000);
-  AddAppends(&rebase, 0);
-  AddLiterals(&rebase, RandomBytes(1000, 6, 16));
-  AddRun(&rebase, 300, 'x');
-  AddLiterals(&rebase, RandomBytes(300, 7, 16));
-  AddCopy(&rebase, 40000, 300);
+  AddLiterals(&rebase, RandomBytes(100, 6));
+  AddRun(&rebase, 60, 'x');
+  AddLiterals(&rebase, RandomBytes(50, 7));
+  AddCopy(&rebase, 40000, 100);
   plans.push_back({"across-a-rebase", rebase});
 
   Bytes far = FinderHeader(true, kStartFar, 4000, 200);
-  AddLiterals(&far, RandomBytes(1000, 8, 2));
-  AddAppends(&far, 16000);
-  for (int i = 0; i < 5; ++i) AddCopy(&far, 999, 16000);
-  AddAppends(&far, 0);
-  AddLiterals(&far, RandomBytes(200, 9, 2));
+  AddLiterals(&far, RandomBytes(1000, 8));
+  AddSkip(&far, 63000);
+  AddSkip(&far, 15000);
+  for (int i = 0; i < 5; ++i) AddCopy(&far, 999, 15600);
+  AddLiterals(&far, RandomBytes(200, 9));
   plans.push_back({"small-finder-far", far});
   return plans;
 }

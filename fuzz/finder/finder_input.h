@@ -13,7 +13,8 @@
 //       plus 1), then (a << 8 | next) + 1 bytes copied one at a time from that far back;
 //     3 appends from here on: a bytes at a time, or with a = 63 the next two bytes' count
 //       (big endian); a count of 0 appends the answer's length when found, 1 otherwise,
-//       as the compressor does.
+//       as the compressor does. With a = 62, the next two bytes' count of bytes from here
+//       are taken in at once without a search, so that an input reaches far cheaply.
 #pragma once
 
 #include <cstddef>
@@ -36,12 +37,18 @@ struct AppendSize {
   uint32_t bytes;  // 0: the answer's length, or 1
 };
 
+struct Skip {
+  size_t from;     // data position at which
+  uint32_t bytes;  // bytes are taken in without a search
+};
+
 struct FinderPlan {
   quillpack::MatchFinderSize size;
   uint32_t first_position;
   uint32_t block;  // lookaheads end at the end of the current block of this many bytes
   std::vector<uint8_t> data;
   std::vector<AppendSize> appends;  // in order of `from`
+  std::vector<Skip> skips;          // in order of `from`
 };
 
 // The first position the header asks for: the default, one up to 65535 above it, one up
@@ -99,8 +106,12 @@ inline FinderPlan ReadFinderPlan(const uint8_t *input, size_t size) {
       }
       default: {
         uint32_t bytes = a;
-        if (a == 63) bytes = static_cast<uint32_t>(next()) << 8 | next();
-        plan.appends.push_back(AppendSize{data.size(), bytes});
+        if (a >= 62) bytes = static_cast<uint32_t>(next()) << 8 | next();
+        if (a == 62) {
+          plan.skips.push_back(Skip{data.size(), bytes});
+        } else {
+          plan.appends.push_back(AppendSize{data.size(), bytes});
+        }
         break;
       }
     }
@@ -139,6 +150,11 @@ inline void AddCopy(std::vector<uint8_t> *in, uint32_t distance, uint32_t count)
 
 inline void AddAppends(std::vector<uint8_t> *in, uint16_t bytes) {
   in->insert(in->end(), {static_cast<uint8_t>(kAppends << 6 | 63), static_cast<uint8_t>(bytes >> 8),
+                         static_cast<uint8_t>(bytes)});
+}
+
+inline void AddSkip(std::vector<uint8_t> *in, uint16_t bytes) {
+  in->insert(in->end(), {static_cast<uint8_t>(kAppends << 6 | 62), static_cast<uint8_t>(bytes >> 8),
                          static_cast<uint8_t>(bytes)});
 }
 
