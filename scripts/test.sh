@@ -41,7 +41,7 @@ suite() {
 suite format bash scripts/test-format.sh
 suite native bash scripts/test-native.sh
 suite sanitizers bash scripts/test-sanitizers.sh
-for target in decompress roundtrip hex_reader; do
+for target in decompress roundtrip hex_reader finder; do
   suite "fuzz $target" bash scripts/test-fuzz.sh "$target"
 done
 suite "windows x64" bash scripts/test-windows.sh x64
