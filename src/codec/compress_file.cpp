@@ -8,6 +8,7 @@
 #include "codec/codec.h"
 #include "codec/finder/match_finder.h"
 #include "codec/format.h"
+#include "codec/match_search.h"
 #include "codec/operation.h"
 #include "platform/compiler.h"
 
