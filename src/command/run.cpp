@@ -56,6 +56,16 @@ struct Output {
   bool file = false;   // a named file, not standard output
 };
 
+// Closes an output left incomplete and removes it when it is this run's own file; `output`
+// then holds nothing.
+void Discard(const std::string &name, Output *output) {
+  int error = 0;
+  if (output->file) static_cast<void>(SystemClose(output->fd, &error));
+  if (output->owned) static_cast<void>(SystemRemove(name.c_str(), &error));
+  SignalsGuard(nullptr);
+  *output = Output{};
+}
+
 // Opens the output `name` for `input` (whose facts are `in`). False after reporting why not.
 bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const std::string &name,
                 StreamKind kind, Output *output) {
@@ -85,43 +95,26 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
                          : SystemErrorText(error));
     return false;
   }
-  if (!SystemFacts(fd, &facts)) {
-    error = errno;
-    static_cast<void>(SystemClose(fd, &error));
-    Fail(run, name, "cannot be examined");
-    return false;
-  }
-  if (SameFile(facts, in)) {
-    static_cast<void>(SystemClose(fd, &error));
-    Fail(run, Shown(input, false), "is the output too; nothing written");
-    return false;
-  }
-  if (facts.folder) {
-    static_cast<void>(SystemClose(fd, &error));
-    Fail(run, name, "is a folder; nothing written");
-    return false;
-  }
-  output->owned = created;
-  if (!created && facts.regular) {
-    if (!SystemCut(fd, &error)) {
-      static_cast<void>(SystemClose(fd, &error));
-      Fail(run, name, SystemErrorText(error));
-      return false;
-    }
-    output->owned = true;
-  }
   output->fd = fd;
   output->file = true;
-  if (output->owned) SignalsGuard(name.c_str());
-  return true;
-}
-
-// Removes an output left incomplete, when it is this run's own file.
-void Discard(const std::string &name, Output *output) {
-  int error = 0;
-  if (output->file) static_cast<void>(SystemClose(output->fd, &error));
-  if (output->owned) static_cast<void>(SystemRemove(name.c_str(), &error));
-  SignalsGuard(nullptr);
+  output->owned = created;  // a file found there is the run's own only once it is cut
+  const char *refusal = nullptr;
+  if (!SystemFacts(fd, &facts)) {
+    refusal = "cannot be examined";
+  } else if (SameFile(facts, in)) {
+    Fail(run, Shown(input, false), "is the output too; nothing written");
+  } else if (facts.folder) {
+    refusal = "is a folder; nothing written";
+  } else if (!created && facts.regular && !SystemCut(fd, &error)) {
+    refusal = "cannot be cut";
+  } else {
+    output->owned = created || facts.regular;
+    if (output->owned) SignalsGuard(name.c_str());
+    return true;
+  }
+  if (refusal != nullptr) Fail(run, name, refusal);
+  Discard(name, output);
+  return false;
 }
 
 void ReportFailure(Run *run, const StreamOutcome &outcome, const std::string &input,
