@@ -1,4 +1,5 @@
-// The output being written, removed when a signal ends the program (POSIX systems).
+// Signals and the command: the output being written is removed when a signal ends the
+// program, and the workers never take a signal (POSIX systems; nothing on Windows).
 #pragma once
 
 namespace quillpack_command {
@@ -9,5 +10,10 @@ void SignalsInstall();
 
 // Names the file to remove should such a signal come (null: none). The name is copied.
 void SignalsGuard(const char *path);
+
+// Runs `start(argument)` with every signal blocked on the calling thread, then restores the
+// thread's mask: threads started meanwhile keep every signal blocked, so the signals go to
+// the thread that reads, writes and removes.
+void SignalsBlockedWhile(void (*start)(void *), void *argument);
 
 }  // namespace quillpack_command

@@ -51,4 +51,12 @@ void SignalsGuard(const char *path) {
   pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 }
 
+void SignalsBlockedWhile(void (*start)(void *), void *argument) {
+  sigset_t all, saved;
+  sigfillset(&all);
+  bool blocked = pthread_sigmask(SIG_SETMASK, &all, &saved) == 0;
+  start(argument);
+  if (blocked) pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+}
+
 }  // namespace quillpack_command

@@ -3,9 +3,10 @@
 #include "command/workers.h"
 
 #include <pthread.h>
-#include <signal.h>
 
 #include <cstdlib>
+
+#include "command/signals.h"
 
 namespace quillpack_command {
 
@@ -53,6 +54,35 @@ void *Work(void *argument) {
   return nullptr;
 }
 
+// What StartAll starts: up to `count` threads of `workers`.
+struct StartThreads {
+  Workers *workers;
+  unsigned count;
+};
+
+void StartAll(void *argument) {
+  auto *start = static_cast<StartThreads *>(argument);
+  Workers *workers = start->workers;
+  // A worker's calls need little stack (the library's run on 64 KiB); a small one leaves the
+  // address space to the segments and finders.
+  pthread_attr_t attributes;
+  bool sized = pthread_attr_init(&attributes) == 0;
+  if (sized) sized = pthread_attr_setstacksize(&attributes, kWorkerStack) == 0;
+  // A worker starts with its search, so that it never meets a segment it has no memory for.
+  for (unsigned i = 0; i < start->count; ++i) {
+    Thread *thread = &workers->threads[workers->count];
+    thread->workers = workers;
+    CoderInit(&thread->coder);
+    if (!CoderStart(&thread->coder)) break;
+    if (pthread_create(&thread->thread, sized ? &attributes : nullptr, Work, thread) != 0) {
+      CoderRelease(&thread->coder);
+      break;
+    }
+    ++workers->count;
+  }
+  if (sized) pthread_attr_destroy(&attributes);
+}
+
 }  // namespace
 
 Workers *WorkersStart(unsigned count) {
@@ -70,33 +100,8 @@ Workers *WorkersStart(unsigned count) {
   workers->stopping = false;
   workers->count = 0;
   workers->threads = threads;
-#if !defined(_WIN32)
-  // Threads take the mask of the thread that starts them.
-  sigset_t all, saved;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &saved);
-#endif
-  // A worker's calls need little stack (the library's run on 64 KiB); a small one leaves the
-  // address space to the segments and finders.
-  pthread_attr_t attributes;
-  bool sized = pthread_attr_init(&attributes) == 0;
-  if (sized) sized = pthread_attr_setstacksize(&attributes, kWorkerStack) == 0;
-  // A worker starts with its search, so that it never meets a segment it has no memory for.
-  for (unsigned i = 0; i < count; ++i) {
-    Thread *thread = &threads[workers->count];
-    thread->workers = workers;
-    CoderInit(&thread->coder);
-    if (!CoderStart(&thread->coder)) break;
-    if (pthread_create(&thread->thread, sized ? &attributes : nullptr, Work, thread) != 0) {
-      CoderRelease(&thread->coder);
-      break;
-    }
-    ++workers->count;
-  }
-  if (sized) pthread_attr_destroy(&attributes);
-#if !defined(_WIN32)
-  pthread_sigmask(SIG_SETMASK, &saved, nullptr);
-#endif
+  StartThreads start{workers, count};
+  SignalsBlockedWhile(StartAll, &start);
   if (workers->count == 0) {
     WorkersStop(workers);
     return nullptr;

@@ -1,13 +1,12 @@
-// quillpack, the command: its entry point, which passes the arguments on as UTF-8 (on Windows
-// from the UTF-16 of wmain, so that every file name can be reached).
+// quillpack, the command: its entry point on Windows, wmain, whose UTF-16 arguments pass on as
+// UTF-8, so that every file name can be reached (not only those of the ANSI code page).
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "command/console.h"
 #include "command/run.h"
-
-#if defined(_WIN32)
-#include <windows.h>
 
 int wmain(int argc, wchar_t **argv) {
   std::vector<std::string> arguments;
@@ -26,11 +25,3 @@ int wmain(int argc, wchar_t **argv) {
   }
   return quillpack_command::RunCommand(arguments);
 }
-
-#else
-
-int main(int argc, char **argv) {
-  return quillpack_command::RunCommand(std::vector<std::string>(argv + 1, argv + argc));
-}
-
-#endif
