@@ -88,15 +88,14 @@ bool WriteText(Packer *packer, quillpack::HexEncoder *encoder, const uint8_t *by
 // it over. Returns false at the end of the input (nothing handed over) or after a failure,
 // which `outcome` records.
 bool FillSlot(Packer *packer, Slot *slot, const Segment *previous, uint64_t stream, int input,
-              StreamOutcome *outcome) {
+              uint32_t length, StreamOutcome *outcome) {
   Segment *segment = &slot->segment;
   if (previous != nullptr) {
     SegmentTakeHistory(segment, previous);
   } else {
     segment->history = 0;
   }
-  int64_t got =
-      SystemReadFull(input, segment->bytes + segment->history, kSegmentBytes, &outcome->error);
+  int64_t got = SystemReadFull(input, segment->bytes + segment->history, length, &outcome->error);
   if (got < 0) {
     outcome->failure = kStreamReadFailed;
     return false;
@@ -116,9 +115,26 @@ bool FillSlot(Packer *packer, Slot *slot, const Segment *previous, uint64_t stre
   return true;
 }
 
+// The bytes to read for the segment at offset `read` of an input of `size` bytes (0: not
+// known). Whole segments in rounds of one per worker; what is left for the last round is cut
+// into one equal part per worker, so that none waits long on the last segment of another.
+// Always whole blocks and at least a window, so that segments stay the library's blocks and
+// each has a whole window before it.
+uint32_t SegmentLength(const Packer *packer, uint64_t size, uint64_t read) {
+  const uint64_t workers = packer->workers != nullptr ? WorkersCount(packer->workers) : 1;
+  const uint64_t round = workers * kSegmentBytes;
+  if (workers < 2 || size <= read) return kSegmentBytes;
+  // The last round starts after the whole rounds that leave something for it.
+  const uint64_t last = (size - 1) / round * round;
+  if (read < last) return kSegmentBytes;
+  uint64_t part = (size - last + workers - 1) / workers;
+  part = (part + quillpack::kBlockSize - 1) / quillpack::kBlockSize * quillpack::kBlockSize;
+  return static_cast<uint32_t>(part < quillpack::kWindowSize ? quillpack::kWindowSize : part);
+}
+
 }  // namespace
 
-StreamOutcome PackStream(Packer *packer, int input, int output, Progress *progress) {
+StreamOutcome PackStream(Packer *packer, int input, uint64_t size, int output, Progress *progress) {
   StreamOutcome outcome;
   quillpack::HexEncoder encoder;
   quillpack::HexEncoderInit(&encoder);
@@ -137,11 +153,12 @@ StreamOutcome PackStream(Packer *packer, int input, int output, Progress *progre
   for (;;) {
     while (more && outcome.failure == kStreamOk && filled - emitted < slots) {
       Slot *slot = &packer->slots[filled % slots];
-      more = FillSlot(packer, slot, previous, stream, input, &outcome);
+      uint32_t length = SegmentLength(packer, size, outcome.read);
+      more = FillSlot(packer, slot, previous, stream, input, length, &outcome);
       if (!more) break;
       previous = &slot->segment;
       ++filled;
-      more = slot->segment.length == kSegmentBytes;
+      more = slot->segment.length == length;
     }
     if (emitted == filled) break;
     // The oldest segment is written once coded; after a failure the rest are only awaited,

@@ -15,9 +15,11 @@ struct Packer;
 void PackerDestroy(Packer *packer);
 
 // Reads `input` to its end and writes its container text to `output`: byte for byte the
-// container the library writes for the same bytes, however the reads arrive. Holds at most a
-// few segments of input and their tokens at a time. Stops at the first failure; what was
-// written by then stays.
-[[nodiscard]] StreamOutcome PackStream(Packer *packer, int input, int output, Progress *progress);
+// container the library writes for the same bytes, however the reads arrive. `size` is the
+// input's size when known (else 0), which only shapes the last segments. Holds at most a few
+// segments of input and their tokens at a time. Stops at the first failure; what was written
+// by then stays.
+[[nodiscard]] StreamOutcome PackStream(Packer *packer, int input, uint64_t size, int output,
+                                       Progress *progress);
 
 }  // namespace quillpack_command

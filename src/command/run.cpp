@@ -202,7 +202,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   if (ok) {
     Progress progress;
     ProgressBegin(&progress, Shown(input, false), in.regular ? in.size : 0);
-    outcome = packing ? PackStream(run->packer, in_fd, out.fd, &progress)
+    outcome = packing ? PackStream(run->packer, in_fd, in.regular ? in.size : 0, out.fd, &progress)
                       : RestoreStream(in_fd, out.fd, &progress);
     ProgressEnd(&progress);
     ReportFailure(run, outcome, input, output);
