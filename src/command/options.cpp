@@ -10,6 +10,9 @@
 namespace quillpack_command {
 namespace {
 
+// More threads than this are taken for a mistake.
+constexpr unsigned long kMostThreads = 4096;
+
 constexpr char kHelp[] =
     "Usage: quillpack [OPTION]... [FILE]...\n"
     "Pack each FILE into FILE.qpk, a plain-text container, or restore it with -d.\n"
@@ -39,124 +42,110 @@ bool UsageError(const std::string &text) {
   return false;
 }
 
-bool ParseThreads(const std::string &value, Options *options) {
-  char *end = nullptr;
-  unsigned long n = value.empty() || value[0] == '-' ? 0 : std::strtoul(value.c_str(), &end, 10);
-  if (end == nullptr || *end != '\0' || n > 4096)
-    return UsageError("invalid number of threads '" + value + "'");
-  options->threads = static_cast<unsigned>(n);
+// Every option, in its short form (0: none) and its long one.
+struct OptionSpec {
+  char letter;
+  const char *name;
+  enum Kind { kFlag, kMode, kKeep, kHelp, kVersion, kThreads, kOutput } kind;
+  bool Options::*flag;  // of kFlag
+  Mode mode;            // of kMode
+};
+
+constexpr OptionSpec kSpecs[] = {
+    {'d', "decompress", OptionSpec::kMode, nullptr, kRestore},
+    {0, "uncompress", OptionSpec::kMode, nullptr, kRestore},
+    {'t', "test", OptionSpec::kMode, nullptr, kTest},
+    {'l', "list", OptionSpec::kMode, nullptr, kList},
+    {'c', "stdout", OptionSpec::kFlag, &Options::to_stdout, kPack},
+    {0, "to-stdout", OptionSpec::kFlag, &Options::to_stdout, kPack},
+    {'f', "force", OptionSpec::kFlag, &Options::force, kPack},
+    {0, "rm", OptionSpec::kFlag, &Options::remove_input, kPack},
+    {'r', "recursive", OptionSpec::kFlag, &Options::recursive, kPack},
+    {'q', "quiet", OptionSpec::kFlag, &Options::quiet, kPack},
+    {'v', "verbose", OptionSpec::kFlag, &Options::verbose, kPack},
+    {'k', "keep", OptionSpec::kKeep, nullptr, kPack},
+    {'h', "help", OptionSpec::kHelp, nullptr, kPack},
+    {'V', "version", OptionSpec::kVersion, nullptr, kPack},
+    {'T', "threads", OptionSpec::kThreads, nullptr, kPack},
+    {'o', "output", OptionSpec::kOutput, nullptr, kPack},
+};
+
+bool TakesValue(const OptionSpec &spec) {
+  return spec.kind == OptionSpec::kThreads || spec.kind == OptionSpec::kOutput;
+}
+
+// Carries out `spec` with its `value` (for the two that take one). Returns false after
+// reporting a mistake; sets `*done` for --help and --version, which print and end the run.
+bool Apply(const OptionSpec &spec, const std::string &value, Options *options, bool *done) {
+  switch (spec.kind) {
+    case OptionSpec::kFlag:
+      options->*spec.flag = true;
+      return true;
+    case OptionSpec::kMode:
+      options->mode = spec.mode;
+      return true;
+    case OptionSpec::kKeep:
+      return true;
+    case OptionSpec::kHelp:
+      std::fputs(kHelp, stdout);
+      *done = true;
+      return true;
+    case OptionSpec::kVersion:
+      std::printf("%s %s\n", kProgram, QUILLPACK_COMMAND_VERSION);
+      *done = true;
+      return true;
+    case OptionSpec::kOutput:
+      options->output = value;
+      return !value.empty() || UsageError("-o needs a file name");
+    case OptionSpec::kThreads: {
+      char *end = nullptr;
+      unsigned long n =
+          value.empty() || value[0] == '-' ? 0 : std::strtoul(value.c_str(), &end, 10);
+      if (end == nullptr || *end != '\0' || n > kMostThreads)
+        return UsageError("invalid number of threads '" + value + "'");
+      options->threads = static_cast<unsigned>(n);
+      return true;
+    }
+  }
   return true;
 }
 
-// A long option without its "--", and its value after '=' if any. Returns false after
-// reporting a mistake; sets `*done` for --help and --version.
+// A long option without its "--": its value after '=', or the next argument.
 bool ParseLong(const std::string &text, const std::vector<std::string> &arguments, size_t *next,
                Options *options, bool *done) {
   size_t equals = text.find('=');
   std::string name = text.substr(0, equals);
-  const bool has_value = equals != std::string::npos;
-  struct Flag {
-    const char *name;
-    bool *flag;
-  };
-  const Flag flags[] = {{"stdout", &options->to_stdout},    {"to-stdout", &options->to_stdout},
-                        {"force", &options->force},         {"rm", &options->remove_input},
-                        {"recursive", &options->recursive}, {"quiet", &options->quiet},
-                        {"verbose", &options->verbose}};
-  for (const Flag &f : flags) {
-    if (name != f.name) continue;
-    if (has_value) return UsageError("option '--" + name + "' takes no value");
-    *f.flag = true;
-    return true;
-  }
-  const struct {
-    const char *name;
-    Mode mode;
-  } modes[] = {
-      {"decompress", kRestore}, {"uncompress", kRestore}, {"test", kTest}, {"list", kList}};
-  for (const auto &m : modes) {
-    if (name != m.name) continue;
-    if (has_value) return UsageError("option '--" + name + "' takes no value");
-    options->mode = m.mode;
-    return true;
-  }
-  if (name == "keep" && !has_value) return true;
-  if (name == "help" && !has_value) {
-    std::fputs(kHelp, stdout);
-    *done = true;
-    return true;
-  }
-  if (name == "version" && !has_value) {
-    std::printf("%s %s\n", kProgram, QUILLPACK_COMMAND_VERSION);
-    *done = true;
-    return true;
-  }
-  if (name == "threads" || name == "output") {
-    std::string value;
-    if (has_value) {
-      value = text.substr(equals + 1);
-    } else if (*next < arguments.size()) {
-      value = arguments[(*next)++];
-    } else {
-      return UsageError("option '--" + name + "' needs a value");
+  for (const OptionSpec &spec : kSpecs) {
+    if (name != spec.name) continue;
+    if (!TakesValue(spec)) {
+      if (equals != std::string::npos) return UsageError("option '--" + name + "' takes no value");
+      return Apply(spec, "", options, done);
     }
-    if (name == "output") {
-      options->output = value;
-      return !value.empty() || UsageError("option '--output' needs a file name");
-    }
-    return ParseThreads(value, options);
+    if (equals != std::string::npos) return Apply(spec, text.substr(equals + 1), options, done);
+    if (*next >= arguments.size()) return UsageError("option '--" + name + "' needs a value");
+    return Apply(spec, arguments[(*next)++], options, done);
   }
   return UsageError("unknown option '--" + name + "'");
 }
 
-// A bundle of short options after its '-'.
+// A bundle of short options after its '-'; an option that takes a value takes the rest of
+// the bundle, or the next argument.
 bool ParseShort(const std::string &bundle, const std::vector<std::string> &arguments, size_t *next,
                 Options *options, bool *done) {
-  for (size_t i = 0; i < bundle.size(); ++i) {
-    char c = bundle[i];
-    switch (c) {
-      case 'd':
-        options->mode = kRestore;
-        break;
-      case 't':
-        options->mode = kTest;
-        break;
-      case 'l':
-        options->mode = kList;
-        break;
-      case 'c':
-        options->to_stdout = true;
-        break;
-      case 'f':
-        options->force = true;
-        break;
-      case 'k':
-        break;
-      case 'r':
-        options->recursive = true;
-        break;
-      case 'q':
-        options->quiet = true;
-        break;
-      case 'v':
-        options->verbose = true;
-        break;
-      case 'h':
-        return ParseLong("help", arguments, next, options, done);
-      case 'V':
-        return ParseLong("version", arguments, next, options, done);
-      case 'T':
-      case 'o': {
-        // The value is the rest of the bundle, or the next argument.
-        std::string name = c == 'T' ? "threads" : "output";
-        if (i + 1 < bundle.size())
-          return ParseLong(name + "=" + bundle.substr(i + 1), arguments, next, options, done);
-        if (*next >= arguments.size())
-          return UsageError(std::string("option '-") + c + "' needs a value");
-        return ParseLong(name + "=" + arguments[(*next)++], arguments, next, options, done);
-      }
-      default:
-        return UsageError(std::string("unknown option '-") + c + "'");
+  for (size_t i = 0; i < bundle.size() && !*done; ++i) {
+    const OptionSpec *spec = nullptr;
+    for (const OptionSpec &s : kSpecs) {
+      if (s.letter == bundle[i]) spec = &s;
+    }
+    if (spec == nullptr) return UsageError(std::string("unknown option '-") + bundle[i] + "'");
+    if (!TakesValue(*spec)) {
+      if (!Apply(*spec, "", options, done)) return false;
+    } else if (i + 1 < bundle.size()) {
+      return Apply(*spec, bundle.substr(i + 1), options, done);
+    } else if (*next < arguments.size()) {
+      return Apply(*spec, arguments[(*next)++], options, done);
+    } else {
+      return UsageError(std::string("option '-") + bundle[i] + "' needs a value");
     }
   }
   return true;

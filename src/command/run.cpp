@@ -3,8 +3,10 @@
 // file's output removed, one line a message.
 #include "command/run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "command/console.h"
 #include "command/options.h"
@@ -28,6 +30,11 @@ struct Run {
   uint64_t total_size;
   unsigned listed;
 };
+
+// The message the C library has for error number `error`.
+std::string ErrorText(int error) {
+  return std::strerror(error);
+}
 
 bool HasSuffix(const std::string &name) {
   return name.size() > kSuffixLength &&
@@ -91,8 +98,7 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
   int fd = SystemOpenOutput(name.c_str(), kind, options.force, mode, &created, &error);
   if (fd < 0) {
     Fail(run, name,
-         error == EEXIST ? "already exists; not overwritten (-f overwrites)"
-                         : SystemErrorText(error));
+         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : ErrorText(error));
     return false;
   }
   output->fd = fd;
@@ -123,10 +129,10 @@ void ReportFailure(Run *run, const StreamOutcome &outcome, const std::string &in
     case kStreamOk:
       break;
     case kStreamReadFailed:
-      Fail(run, Shown(input, false), "cannot be read: " + SystemErrorText(outcome.error));
+      Fail(run, Shown(input, false), "cannot be read: " + ErrorText(outcome.error));
       break;
     case kStreamWriteFailed:
-      Fail(run, Shown(output, true), "cannot be written: " + SystemErrorText(outcome.error));
+      Fail(run, Shown(output, true), "cannot be written: " + ErrorText(outcome.error));
       break;
     case kStreamNoMemory:
       Fail(run, Shown(input, false), "out of memory");
@@ -179,7 +185,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   } else {
     in_fd = SystemOpenInput(input.c_str(), in_kind, &in, &error);
     if (in_fd < 0) {
-      Fail(run, input, SystemErrorText(error));
+      Fail(run, input, ErrorText(error));
       return;
     }
     if (in.folder) {
@@ -216,7 +222,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   if (out.file) {
     if (input != kStandardName) SystemCopyFacts(out.fd, in);
     if (!SystemClose(out.fd, &error)) {
-      Fail(run, output, "cannot be written: " + SystemErrorText(error));
+      Fail(run, output, "cannot be written: " + ErrorText(error));
       out.file = false;
       Discard(output, &out);
       return;
@@ -254,7 +260,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   if (options.remove_input && out.file && input != kStandardName &&
       SystemPathFacts(input.c_str(), &now, &error) && SameFile(now, in) &&
       !SystemRemove(input.c_str(), &error)) {
-    Fail(run, input, "cannot be removed: " + SystemErrorText(error));
+    Fail(run, input, "cannot be removed: " + ErrorText(error));
   }
 }
 
@@ -289,15 +295,16 @@ void CodeFolder(Run *run, const std::string &folder) {
   std::vector<std::string> names;
   int error = 0;
   if (!SystemListFolder(folder.c_str(), &names, &error)) {
-    Fail(run, folder, SystemErrorText(error));
+    Fail(run, folder, ErrorText(error));
     return;
   }
+  std::sort(names.begin(), names.end());
   for (const std::string &name : names) {
     std::string path = folder + "/" + name;
     FileFacts facts;
     // Links are not followed inside folders, so a walk never leaves the tree or loops.
     if (!SystemLinkFacts(path.c_str(), &facts, &error)) {
-      Fail(run, path, SystemErrorText(error));
+      Fail(run, path, ErrorText(error));
     } else if (facts.folder) {
       CodeFolder(run, path);
     } else if (facts.regular) {
@@ -315,7 +322,7 @@ void CodeArgument(Run *run, const std::string &argument) {
   FileFacts facts;
   int error = 0;
   if (!SystemPathFacts(argument.c_str(), &facts, &error)) {
-    Fail(run, argument, SystemErrorText(error));
+    Fail(run, argument, ErrorText(error));
   } else if (facts.folder && run->options->recursive) {
     std::string folder = argument;
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();

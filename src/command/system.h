@@ -74,11 +74,8 @@ void SystemCopyFacts(int fd, const FileFacts &from);
 // Removes the file `path`. False with `*error`.
 [[nodiscard]] bool SystemRemove(const char *path, int *error);
 
-// The names in folder `path` but "." and "..", sorted. False with `*error`.
+// The names in folder `path` but "." and "..", in no particular order. False with `*error`.
 [[nodiscard]] bool SystemListFolder(const char *path, std::vector<std::string> *names, int *error);
-
-// The message the system has for error number `error`.
-[[nodiscard]] std::string SystemErrorText(int error);
 
 // True when `fd` is a terminal.
 [[nodiscard]] bool SystemIsTerminal(int fd);

@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include "command/system.h"
 
 namespace quillpack_command {
@@ -85,9 +83,11 @@ bool SystemFacts(int fd, FileFacts *facts) {
   return true;
 }
 
-bool SystemPathFacts(const char *path, FileFacts *facts, int *error) {
+namespace {
+
+bool NameFacts(const char *path, bool through_links, FileFacts *facts, int *error) {
   struct stat st;
-  if (stat(path, &st) != 0) {
+  if ((through_links ? stat(path, &st) : lstat(path, &st)) != 0) {
     *error = errno;
     return false;
   }
@@ -95,14 +95,14 @@ bool SystemPathFacts(const char *path, FileFacts *facts, int *error) {
   return true;
 }
 
+}  // namespace
+
+bool SystemPathFacts(const char *path, FileFacts *facts, int *error) {
+  return NameFacts(path, true, facts, error);
+}
+
 bool SystemLinkFacts(const char *path, FileFacts *facts, int *error) {
-  struct stat st;
-  if (lstat(path, &st) != 0) {
-    *error = errno;
-    return false;
-  }
-  FactsOf(st, facts);
-  return true;
+  return NameFacts(path, false, facts, error);
 }
 
 void SystemSetStreamKind(int, StreamKind) {}
@@ -196,12 +196,7 @@ bool SystemListFolder(const char *path, std::vector<std::string> *names, int *er
     *error = failed;
     return false;
   }
-  std::sort(names->begin(), names->end());
   return true;
-}
-
-std::string SystemErrorText(int error) {
-  return strerror(error);
 }
 
 bool SystemIsTerminal(int fd) {

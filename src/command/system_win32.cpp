@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <algorithm>
-
 #include "command/system.h"
 
 namespace quillpack_command {
@@ -217,12 +215,7 @@ bool SystemListFolder(const char *path, std::vector<std::string> *names, int *er
     *error = EIO;
     return false;
   }
-  std::sort(names->begin(), names->end());
   return true;
-}
-
-std::string SystemErrorText(int error) {
-  return strerror(error);
 }
 
 bool SystemIsTerminal(int fd) {
