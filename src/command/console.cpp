@@ -21,11 +21,27 @@ int64_t NowNs() {
       .count();
 }
 
+// A name as messages show it: each control character (C0, DEL, and C1 and the line and
+// paragraph separators in UTF-8) as one '?', so that a name can neither break nor forge a
+// line.
 std::string Shown(const std::string &name) {
-  std::string shown = name;
-  for (char &c : shown) {
-    auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) c = '?';
+  std::string shown;
+  for (size_t i = 0; i < name.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    auto next = [&](size_t k) {
+      return i + k < name.size() ? static_cast<unsigned char>(name[i + k]) : 0;
+    };
+    if (c < 0x20 || c == 0x7F) {
+      shown += '?';
+    } else if (c == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
+      shown += '?';
+      i += 1;
+    } else if (c == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
+      shown += '?';
+      i += 2;
+    } else {
+      shown += name[i];
+    }
   }
   return shown;
 }

@@ -15,7 +15,8 @@ void ConsoleInit(bool progress_allowed);
 
 // One line on standard error, "quillpack: NAME: TEXT" (or "quillpack: TEXT" when `name` is
 // empty), written with one call after the progress line, if any, is cleared. Control
-// characters in NAME show as '?', so that a name can neither break nor forge a line.
+// characters in NAME (C0, DEL, C1, and the line and paragraph separators) show as '?', so that
+// a name can neither break nor forge a line.
 void Say(const std::string &name, const std::string &text);
 
 // The progress of one file: its name, the bytes it holds (0 when not known) and when it began.

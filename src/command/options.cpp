@@ -13,7 +13,7 @@ namespace {
 // More threads than this are taken for a mistake.
 constexpr unsigned long kMostThreads = 4096;
 
-constexpr char kHelp[] =
+constexpr char kHelpText[] =
     "Usage: quillpack [OPTION]... [FILE]...\n"
     "Pack each FILE into FILE.qpk, a plain-text container, or restore it with -d.\n"
     "With no FILE, or when FILE is -, read standard input and write standard output.\n"
@@ -87,7 +87,7 @@ bool Apply(const OptionSpec &spec, const std::string &value, Options *options, b
     case OptionSpec::kKeep:
       return true;
     case OptionSpec::kHelp:
-      std::fputs(kHelp, stdout);
+      std::fputs(kHelpText, stdout);
       *done = true;
       return true;
     case OptionSpec::kVersion:

@@ -72,7 +72,8 @@ void PackerDestroy(Packer *packer) {
 
 namespace {
 
-// Writes `count` bytes as text, `*encoder` carrying the line. False with `*error`.
+// Writes `count` bytes as text, `*encoder` carrying the line, and counts the characters in
+// `outcome`. False, with the error in `outcome`, when a write fails.
 bool WriteText(Packer *packer, quillpack::HexEncoder *encoder, const uint8_t *bytes, size_t count,
                int output, StreamOutcome *outcome) {
   for (size_t at = 0; at < count; at += kTokensPerWrite) {
