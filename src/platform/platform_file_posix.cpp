@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/assertion.h"
+#include "platform/fault_state.h"
 #include "platform/platform.h"
 #include "platform/stream_lock.h"
 
@@ -19,6 +20,7 @@ PlatformFile *PlatformOpen(const char *path, const char *mode) {
   QUILLPACK_ASSERT(mode != nullptr && (mode[0] == 'r' || mode[0] == 'w'));
   if (path == nullptr) return nullptr;
   int flags = mode[0] == 'r' ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+  if (mode[0] == 'w') FaultBeforeOpenForWriting(path);
   int fd = open(path, flags | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
   if (fd <= STDERR_FILENO) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/assertion.h"
+#include "platform/fault_state.h"
 #include "platform/platform.h"
 #include "platform/stream_lock.h"
 
@@ -13,6 +14,7 @@ namespace quillpack {
 PlatformFile *PlatformOpen(const char *path, const char *mode) {
   QUILLPACK_ASSERT(mode != nullptr);
   if (path == nullptr) return nullptr;
+  if (mode[0] == 'w') FaultBeforeOpenForWriting(path);
   return std::fopen(path, mode);
 }
 

@@ -30,7 +30,7 @@ Library::Function FindIn(void *handle, const char *name) {
 }
 #else
 void *Load(const std::string &path, std::string *error) {
-  void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void *handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
   if (handle == nullptr) *error = dlerror();
   return handle;
 }
