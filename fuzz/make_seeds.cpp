@@ -1,6 +1,7 @@
 // Writes the fuzz targets' seed inputs: raw files for the round trip (hand-made edge cases
 // and every generated shape of the test kit), the containers the library makes of them,
-// and edited or hand-built containers for the decompressor and the hex reader.
+// edited or hand-built containers for the decompressor and the hex reader, and plans for the
+// match finder (fuzz/finder/finder_input.h).
 // Usage: quillpack_make_seeds FOLDER (which must exist).
 #include <sys/stat.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "codec_calls.h"
+#include "finder/finder_input.h"
 #include "test_kit.h"
 
 namespace {
@@ -53,6 +55,67 @@ std::vector<std::pair<std::string, Bytes>> RawInputs() {
   return inputs;
 }
 
+// Plans for the finder target: each start kind, both sizes, short blocks, appends of one byte,
+// of many and token by token, across a sweep and a rebase, with runs and periodic stretches.
+std::vector<std::pair<std::string, Bytes>> FinderPlans() {
+  using namespace quillpack_fuzz;
+  const Bytes prose = Repeating(200, "It was the best of times, it was the worst of times. ");
+  std::vector<std::pair<std::string, Bytes>> plans;
+
+  Bytes mixed = FinderHeader(false, kStartFirst, 0, 255);
+  AddLiterals(&mixed, prose);
+  AddRun(&mixed, 300, 'a');
+  AddCopy(&mixed, 7, 500);
+  AddAppends(&mixed, 1);
+  AddLiterals(&mixed, RandomBytes(100, 1, 4));
+  AddCopy(&mixed, 3, 100);
+  AddAppends(&mixed, 0);
+  AddRun(&mixed, 20, 'b');
+  AddCopy(&mixed, 250, 1000);
+  plans.push_back({"mixed", mixed});
+
+  Bytes small = FinderHeader(true, kStartOffset, 12345, 40);
+  AddLiterals(&small, RandomBytes(300, 2, 3));
+  AddAppends(&small, 1);
+  AddCopy(&small, 5, 400);
+  AddAppends(&small, 7);
+  AddRun(&small, 90, 0);
+  AddCopy(&small, 200, 600);
+  plans.push_back({"small-finder", small});
+
+  // The first sweep comes 32768 bytes in: one large append of runs and periodic stretches to
+  // just short of it, then appends of 5 bytes across it.
+  Bytes sweep = FinderHeader(false, kStartFirst, 0, 255);
+  AddLiterals(&sweep, RandomBytes(1000, 3, 8));
+  AddSkip(&sweep, 31200);
+  for (uint32_t d : {1u, 2u, 3u, 17u, 100u, 255u, 256u, 1000u}) AddCopy(&sweep, d, 3900);
+  AddAppends(&sweep, 5);
+  AddLiterals(&sweep, RandomBytes(800, 4));
+  AddCopy(&sweep, 150, 20);
+  plans.push_back({"across-a-sweep", sweep});
+
+  // Positions start 40000 below the rebase mark; a run longer than the window reaches across
+  // the rebase, and a lookahead after it starts with that run's byte.
+  Bytes rebase = FinderHeader(false, kStartNearMark, 20000, 255);
+  AddLiterals(&rebase, RandomBytes(2000, 5, 16));
+  AddSkip(&rebase, 49000);
+  for (int i = 0; i < 3; ++i) AddRun(&rebase, 16384, 'x');
+  AddLiterals(&rebase, RandomBytes(100, 6));
+  AddRun(&rebase, 60, 'x');
+  AddLiterals(&rebase, RandomBytes(50, 7));
+  AddCopy(&rebase, 40000, 100);
+  plans.push_back({"across-a-rebase", rebase});
+
+  Bytes far = FinderHeader(true, kStartFar, 4000, 200);
+  AddLiterals(&far, RandomBytes(1000, 8));
+  AddSkip(&far, 63000);
+  AddSkip(&far, 15000);
+  for (int i = 0; i < 5; ++i) AddCopy(&far, 999, 15600);
+  AddLiterals(&far, RandomBytes(200, 9));
+  plans.push_back({"small-finder-far", far});
+  return plans;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -61,7 +124,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  for (const char *target : {"roundtrip", "decompress", "hex_reader"})
+  for (const char *target : {"roundtrip", "decompress", "hex_reader", "finder"})
     mkdir((folder + "/" + target).c_str(), 0755);
   bool ok = true;
   auto seed = [&](const char *target, const std::string &name, const std::string &text) {
@@ -113,6 +176,7 @@ int main(int argc, char **argv) {
       {"high-bytes", "\xFF\xFF"},
   };
   for (const auto &[name, text] : texts) seed("hex_reader", name, text);
+  for (const auto &[name, plan] : FinderPlans()) seed("finder", name, Text(plan));
   if (!ok) std::fprintf(stderr, "%s: could not write every seed\n", argv[0]);
   return ok ? 0 : 1;
 }

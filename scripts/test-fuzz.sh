@@ -2,7 +2,7 @@
 # Runs libFuzzer targets for a bounded time each from their seeds, in the AddressSanitizer
 # build (configured and built here when scripts/test-sanitizers.sh has not). Any finding
 # fails the script and shows the input.
-#   usage: test-fuzz.sh [TARGET...]   (default: decompress roundtrip hex_reader)
+#   usage: test-fuzz.sh [TARGET...]   (default: decompress roundtrip hex_reader finder)
 #   FUZZ_SECONDS time per target (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ source scripts/common.sh
 asan_build=${ASAN_BUILD_DIR:-build-asan}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip hex_reader)
+[ ${#targets[@]} -gt 0 ] || targets=(decompress roundtrip hex_reader finder)
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

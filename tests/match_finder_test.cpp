@@ -49,7 +49,12 @@ struct Shape {
   // all compared, and one in `stride` elsewhere: the oracle scans the whole window each time.
   uint32_t stride;
   uint32_t first_position = 0;  // the finder's internal origin (rebasing); 0: the default
+  // When set, the run of equal bytes that reaches kRunCountedAt is counted from there on as
+  // this many bytes long (MatchFinderSetRunLength), as though it had begun gigabytes back.
+  uint32_t run_length = 0;
 };
+
+constexpr size_t kRunCountedAt = 64;
 
 constexpr uint32_t kEdge = 12;
 
@@ -81,6 +86,7 @@ size_t Differential(const Shape &s) {
   const uint8_t *data = s.data.data();
   size_t compared = 0;
   int mismatches = 0;
+  bool run_counted = false;
   for (size_t block = 0; block < s.data.size(); block += kBlockSize) {
     uint32_t n = static_cast<uint32_t>(std::min<size_t>(kBlockSize, s.data.size() - block));
     uint32_t p = 0;
@@ -104,6 +110,11 @@ size_t Differential(const Shape &s) {
       quillpack::HistoryWindowAppendBytes(window.get(), data + at, step);
       for (FinderPtr &finder : finders) quillpack::MatchFinderAppend(finder.get(), data + at, step);
       p += step;
+      if (s.run_length != 0 && !run_counted && at + step >= kRunCountedAt) {
+        for (FinderPtr &finder : finders)
+          quillpack::MatchFinderSetRunLength(finder.get(), s.run_length);
+        run_counted = true;
+      }
     }
   }
   return compared;
@@ -244,6 +255,32 @@ TEST(MatchFinder, PositionsRebased) {
        Concat({Bytes(100000, 'a'), Stretches(31000, 14, {2, 3}, 60), RunsAfterLiterals('a')}),
        Walk::kTokens, 0, quillpack::kRebaseMark - 131072 - 100},
   });
+}
+
+// A run's count stops at its limit instead of wrapping: a run of 2^32 equal bytes stays one
+// run, with no byte left out of the run lists, and is answered like any run (a sparse disk
+// image has runs that long). The count starts near 2^32 instead of gigabytes back; the run
+// goes on until the byte where the count would wrap has reached the window's oldest end.
+TEST(MatchFinder, RunsCountedPastTwoToThe32) {
+  const size_t wrap = kRunCountedAt + 100;  // where the count would pass 2^32 - 1
+  const uint32_t near_limit = static_cast<uint32_t>(0x100000000ull - (wrap - kRunCountedAt));
+  const size_t beyond = wrap + kWindowSize + 300;
+  CompareShapes({
+      {"zeros counted past 2^32", Bytes(beyond, 0), Walk::kTokens, 0, 0, near_limit},
+      {"a run counted to the limit, then runs after literals",
+       Concat({Bytes(3000, 'a'), RunsAfterLiterals('a'), Bytes(300, 'a')}), Walk::kTokens, 0, 0,
+       0xFFFFFFFFu - 20},
+  });
+}
+
+// The quick suite's look at the finder: every shape of the test kit, token by token, across
+// two block ends. The suites above go further.
+TEST(MatchFinderQuick, EveryShapeTokenByToken) {
+  std::vector<Shape> shapes;
+  for (const std::string &name : ShapeNames())
+    shapes.push_back(
+        {name.c_str(), quillpack_test::Shape(name, 2 * kBlockSize + 700), Walk::kTokens, 0});
+  CompareShapes(shapes);
 }
 
 // Appending many bytes at once (more than the finder's copy has room for) equals appending

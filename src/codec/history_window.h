@@ -61,6 +61,8 @@ inline void HistoryWindowCommit(HistoryWindow *window, uint32_t count) {
 void HistoryWindowAppend(HistoryWindow *window, uint8_t byte);
 
 // Appends `count` bytes (any number) in order, as that many HistoryWindowAppend calls would.
+// The bytes may already lie where they go, in the room HistoryWindowReserve gave (read
+// straight into it): they then stay where they are.
 void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint32_t count);
 
 }  // namespace quillpack

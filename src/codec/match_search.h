@@ -5,14 +5,9 @@
 
 #include "codec/format.h"
 #include "codec/history_window.h"
+#include "codec/match.h"
 
 namespace quillpack {
-
-struct Match {
-  bool found;
-  uint8_t length;     // kMinMatch to kMaxMatch when found
-  uint16_t distance;  // 1 to kWindowSize when found
-};
 
 // The plain exhaustive scan, and the reference every faster finder must equal. Looks for
 // the longest run of window bytes equal to `look` (of which `available` bytes may take

@@ -62,45 +62,46 @@ size_t BlockSize(const FinderShape &shape) {
   return size + AlignUp(kWindowSize + shape.room);
 }
 
-// Files position s in `bucket` of a level: two stores.
-inline void FileAt(uint16_t *head, uint16_t *link, uint32_t bucket, uint32_t s) {
-  uint32_t distance = static_cast<uint16_t>(s - head[bucket]);
+// Files position `pos` in `bucket` of a level: two stores.
+inline void FileInBucket(uint16_t *head, uint16_t *link, uint32_t bucket, uint32_t pos) {
+  uint32_t distance = static_cast<uint16_t>(pos - head[bucket]);
   // 0 when the older position is out of reach; without a branch, which random data would
   // mispredict half the time.
   uint32_t in_reach = (distance >> 15) - 1;
-  link[s & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
-  head[bucket] = static_cast<uint16_t>(s);
+  link[pos & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
+  head[bucket] = static_cast<uint16_t>(pos);
 }
 
-// Files position s, whose bytes start at `bytes`, in level `lv` (of any length): the first
-// bytes' slow path. With `run_length` >= the level's length those bytes are one byte
-// repeated, and s goes to the extra bucket instead (the small finder passes 0).
-void FileAny(ChainLevel *lv, const uint8_t *bytes, uint32_t s, uint32_t run_length) {
-  uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : LevelBucket(lv, bytes);
-  FileAt(lv->head, lv->link, bucket, s);
+// Files position `pos`, whose bytes start at `bytes`, in level `lv` (of any length): the
+// first bytes' slow path. With `run_length` >= the level's length those bytes are one byte
+// repeated, and pos goes to the extra bucket instead (the small finder passes 0).
+void FileInLevel(ChainLevel *lv, const uint8_t *bytes, uint32_t pos, uint32_t run_length) {
+  uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : FindBucket(lv, bytes);
+  FileInBucket(lv->head, lv->link, bucket, pos);
 }
 
-// FileAny with the level's length and hash bits known at compile time.
+// FileInLevel with the level's length and hash bits known at compile time.
 template <class L, bool kRuns>
-inline void FileFast(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t s,
-                     uint32_t run_length) {
-  uint32_t bucket = ChainHash<L::length>(bytes, L::bits);
+inline void FileInLevelFixed(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t pos,
+                             uint32_t run_length) {
+  uint32_t bucket = HashBytes<L::length>(bytes, L::bits);
   if constexpr (kRuns) bucket = run_length >= L::length ? 1u << L::bits : bucket;
-  FileAt(head, link, bucket, s);
+  FileInBucket(head, link, bucket, pos);
 }
 
 // The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
 // a full window, and with run lists (kRuns) the run of equal bytes it ends is followed.
 template <bool kRuns>
-inline void TakeIn(RunLists *runs, const uint8_t *copy, uint32_t end, uint32_t *oldest,
-                   uint32_t *run_length, uint8_t *last) {
+inline void TakeInByte(RunLists *runs, const uint8_t *copy, uint32_t end, uint32_t *oldest,
+                       uint32_t *run_length, uint8_t *last) {
   if (end - *oldest == kWindowSize) {
     if constexpr (kRuns) RunListsLeave(runs, *oldest);
     ++*oldest;
   }
   if constexpr (kRuns) {
     uint8_t byte = copy[end];
-    *run_length = (*run_length > 0 && byte == *last) ? *run_length + 1 : 1;
+    const uint32_t longer = *run_length + (*run_length != kRunLengthLimit);
+    *run_length = (*run_length > 0 && byte == *last) ? longer : 1;
     *last = byte;
     if (*run_length == kMinMatch) {
       RunListsOpen(runs, byte, end + 1);
@@ -114,7 +115,7 @@ inline void TakeIn(RunLists *runs, const uint8_t *copy, uint32_t end, uint32_t *
 // each byte, the position it completes in each level, all levels at once. One pass per byte rather
 // than one per level keeps a one-byte append (a literal) cheap.
 template <bool kRuns, uint32_t kRoom, class... L, size_t... I>
-void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
+void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
                   std::index_sequence<I...>) {
   const uint8_t *copy = f->copy - f->base;  // indexed by position
   ChainLevel *level = f->level;
@@ -123,10 +124,10 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
   uint32_t run_length = f->run_length;
   uint8_t last = f->last;
   while (end < to_end) {
-    TakeIn<kRuns>(f->runs, copy, end, &oldest, &run_length, &last);
-    const uint32_t e = ++end;
-    (FileFast<L, kRuns>(level[I].head, level[I].link, copy + (e - L::length), e - L::length,
-                        run_length),
+    TakeInByte<kRuns>(f->runs, copy, end, &oldest, &run_length, &last);
+    ++end;
+    (FileInLevelFixed<L, kRuns>(level[I].head, level[I].link, copy + (end - L::length),
+                                end - L::length, run_length),
      ...);
   }
   f->end = end;
@@ -136,39 +137,43 @@ void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
 }
 
 template <bool kRuns, uint32_t kRoom, class... L>
-void ArriveSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> shape) {
-  ArriveSteady(f, to_end, shape, std::index_sequence_for<L...>{});
+void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> shape) {
+  TakeInSteady(f, to_end, shape, std::index_sequence_for<L...>{});
 }
 
 // Takes in the bytes up to `to_end` (already in the copy).
-void ArriveBytes(MatchFinder *f, uint32_t to_end) {
+void TakeInBytes(MatchFinder *f, uint32_t to_end) {
   // The first bytes: each level starts filing once its first position is complete.
   const uint8_t *copy = f->copy - f->base;  // indexed by position
   while (f->end < to_end && f->end - f->first < kLongestLevel) {
     if (f->runs != nullptr) {
-      TakeIn<true>(f->runs, copy, f->end, &f->oldest, &f->run_length, &f->last);
+      TakeInByte<true>(f->runs, copy, f->end, &f->oldest, &f->run_length, &f->last);
     } else {
-      TakeIn<false>(nullptr, copy, f->end, &f->oldest, &f->run_length, &f->last);
+      TakeInByte<false>(nullptr, copy, f->end, &f->oldest, &f->run_length, &f->last);
     }
     const uint32_t run_length = f->run_length;  // 0 in the small finder
-    uint32_t e = ++f->end;
+    const uint32_t end = ++f->end;
     for (uint32_t i = 0; i < f->level_count; ++i) {
       ChainLevel *lv = &f->level[i];
-      if (e - f->first >= lv->length)
-        FileAny(lv, FinderBytes(f, e - lv->length), e - lv->length, run_length);
+      if (end - f->first >= lv->length)
+        FileInLevel(lv, LocateBytes(f, end - lv->length), end - lv->length, run_length);
     }
   }
   if (f->runs != nullptr) {
-    ArriveSteady(f, to_end, FullShape{});
+    TakeInSteady(f, to_end, FullShape{});
   } else {
-    ArriveSteady(f, to_end, SmallShape{});
+    TakeInSteady(f, to_end, SmallShape{});
   }
 }
 
-// Sets every head that names a position older than the window (as seen from `end`, a sweep
-// point) to the position kWindowSize behind `end`, which stays older than the window, and
-// within 65536 of the newest position, until the next sweep.
+// At a sweep point, where the window is full, sets every head that names a position older
+// than the window to end - kWindowSize. That is the window's oldest position now, a real
+// position that a walk weighs by its own bytes and leaves through its link, and older than
+// the window from the next byte on. It is the oldest value that stays within 65536 of the
+// newest position until the next sweep, kSweepInterval later; one older would then read as
+// the newest.
 void SweepHeads(MatchFinder *f) {
+  QUILLPACK_ASSERT(f->end == f->sweep && f->oldest == f->end - kWindowSize);
   const uint16_t stale = static_cast<uint16_t>(f->end - kWindowSize);
   const uint16_t newest = static_cast<uint16_t>(f->end - 1);
   for (uint32_t i = 0; i < f->level_count; ++i) {
@@ -186,9 +191,13 @@ void SweepHeads(MatchFinder *f) {
 }
 
 // Moves every position down by a multiple of 65536, so that the heads' low 16 bits and the
-// links (by position mod kWindowSize) stay as they are.
-void Rebase(MatchFinder *f) {
-  uint32_t delta = (f->oldest - kFirstPosition) & ~0xFFFFu;
+// links (by position mod kWindowSize) stay as they are. The window's oldest position lands
+// at kFirstPosition or up to 65535 above it.
+void RebasePositions(MatchFinder *f) {
+  const uint32_t delta = (f->oldest - kFirstPosition) & ~0xFFFFu;
+  QUILLPACK_ASSERT(f->oldest >= kFirstPosition && f->end - f->oldest <= kWindowSize);
+  // The copy starts no more than its room (32768 or less) before the window: above delta.
+  QUILLPACK_ASSERT(f->base <= f->oldest && f->oldest - f->base <= f->copy_size - kWindowSize);
   if (f->runs != nullptr) RunListsRebase(f->runs, delta, f->oldest);
   f->end -= delta;
   f->oldest -= delta;
@@ -253,6 +262,14 @@ MatchFinder *MatchFinderCreate(MatchFinderSize size) {
   return MatchFinderCreateAt(size, kFirstPosition);
 }
 
+void MatchFinderSetRunLength(MatchFinder *f, uint32_t run_length) {
+  if (f->runs == nullptr) return;
+  // From kLongestLevel on, the count only tells that a run goes on: a longer one files the
+  // same positions in the same buckets.
+  QUILLPACK_ASSERT(f->run_length >= kLongestLevel && run_length >= f->run_length);
+  f->run_length = run_length;
+}
+
 void MatchFinderDestroy(MatchFinder *finder) {
   PlatformFree(finder);
 }
@@ -265,7 +282,7 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
     uint32_t chunk = count < room ? count : room;
     if (chunk > f->sweep - f->end) chunk = f->sweep - f->end;
     if (f->end + chunk - f->base > f->copy_size) {
-      std::memmove(f->copy, FinderBytes(f, f->oldest), f->end - f->oldest);
+      std::memmove(f->copy, LocateBytes(f, f->oldest), f->end - f->oldest);
       f->base = f->oldest;
     }
     // Most appends are a literal's one byte.
@@ -274,11 +291,11 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
     } else {
       std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
     }
-    ArriveBytes(f, f->end + chunk);
+    TakeInBytes(f, f->end + chunk);
     bytes += chunk;
     count -= chunk;
     if (f->end == f->sweep) SweepHeads(f);
-    if (f->end >= kRebaseMark) Rebase(f);
+    if (f->end >= kRebaseMark) RebasePositions(f);
   }
 }
 

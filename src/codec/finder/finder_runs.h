@@ -13,8 +13,14 @@
 
 namespace quillpack {
 
-constexpr uint32_t kRunCapacity = 16384;  // > kWindowSize / 3 + 2 runs can be alive at once
+// The lists are a ring of run records indexed by 16 bits. Runs are disjoint and at least
+// kMinMatch bytes long, so no more than kWindowSize / kMinMatch + 2 of them have a byte in the
+// window at once (counting one that reaches back past it and one just opened).
+constexpr uint32_t kRunCapacity = 16384;
 constexpr uint16_t kNoRun = 0xFFFF;
+static_assert((kRunCapacity & (kRunCapacity - 1)) == 0, "ring indices wrap by a mask");
+static_assert(kRunCapacity > kWindowSize / kMinMatch + 2, "every live run has a record");
+static_assert(kRunCapacity <= kNoRun, "no record's index reads as kNoRun");
 
 struct RunLists {
   uint32_t start[kRunCapacity];  // absolute position of the run's first byte

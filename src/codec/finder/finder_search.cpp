@@ -1,6 +1,7 @@
 // MatchFinderSearch: probes up the chain levels, then one full walk of the answering bucket.
 // Why the answer equals MatchSearch's is set out in match_finder.h.
 #include "codec/finder/finder_streaks.h"
+#include "codec/finder/finder_weigh.h"
 #include "codec/finder/match_finder.h"
 
 namespace quillpack {
@@ -8,83 +9,83 @@ namespace {
 
 // Newest first: the length of the first position of the lookahead's bucket that reaches k
 // (its k bytes are the lookahead's), or 0 when none does.
-uint32_t Probe(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
+uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
   QUILLPACK_ASSERT(lv->length <= q.max_length);
   const uint32_t k = lv->length;
   const uint32_t oldest = f->oldest;
-  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
-  while (t >= oldest) {
-    if (FinderBytes(f, t)[k - 1] == q.look[k - 1]) {
-      uint32_t length = MatchAt(f, q, t);
+  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  while (pos >= oldest) {
+    if (LocateBytes(f, pos)[k - 1] == q.look[k - 1]) {
+      uint32_t length = MeasureMatch(f, q, pos);
       if (length >= k) return length;
     }
-    uint16_t link = LinkFolded(f, lv, t);
+    uint16_t link = FoldLink(f, lv, pos);
     if (link == 0) break;
-    // Every member of a streak has t's k bytes: none reaches k if t does not. Its oldest
+    // Every member of a streak has pos's k bytes: none reaches k if pos does not. Its oldest
     // member is examined again, harmlessly, on the way to its link.
-    t -= link & kLinkDistance;
+    pos -= link & kLinkDistance;
   }
   return 0;
 }
 
-// The lookahead keeps some period for its first e bytes and byte e breaks it. A candidate
-// longer than e matches the lookahead's first e + 1 bytes, so for the longest level k <= e + 1
-// the position g bytes into it, for any g <= e + 1 - k, is filed in level k under the
-// lookahead's bytes [g, g + k). The largest such g whose bytes are filed there (not one byte
-// repeated, where run lists keep those apart) takes in the break, which few stretches share.
-// Weighs every candidate that bucket names into `best`; the best is the answer when it is
-// longer than e, and otherwise no candidate is. False when no such g exists.
-bool PastTheBreak(const MatchFinder *f, const Lookahead &q, uint32_t e, Best *best) {
-  QUILLPACK_ASSERT(e >= kMinMatch && e < q.max_length);
+// The lookahead keeps some period for its first `extent` bytes (e) and byte e breaks it. A
+// candidate longer than e matches the lookahead's first e + 1 bytes, so for the longest level
+// k <= e + 1 the position g bytes into it, for any g <= e + 1 - k, is filed in level k under
+// the lookahead's bytes [g, g + k). The largest such g whose bytes are filed there (not one
+// byte repeated, where run lists keep those apart) takes in the break, which few stretches
+// share. Weighs every candidate that bucket names into `best`; the best is the answer when it
+// is longer than e, and otherwise no candidate is. False when no such g exists.
+bool WeighPastBreak(const MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
+  QUILLPACK_ASSERT(extent >= kMinMatch && extent < q.max_length);
   const ChainLevel *lv = &f->level[0];
-  for (uint32_t i = 1; i < f->level_count && f->level[i].length <= e + 1; ++i) lv = &f->level[i];
+  for (uint32_t i = 1; i < f->level_count && f->level[i].length <= extent + 1; ++i)
+    lv = &f->level[i];
   const uint32_t k = lv->length;
-  uint32_t g = e + 1 - k;
-  while (f->runs != nullptr && RunPrefix(q.look + g, q.look[g], k) == k) {
+  uint32_t g = extent + 1 - k;
+  while (f->runs != nullptr && CountRunPrefix(q.look + g, q.look[g], k) == k) {
     if (g == 0) return false;
     --g;
   }
   *best = Best{0, 0};
-  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look + g)], f->end);
-  while (t >= f->oldest + g) {
-    Weigh<kNewestFirst>(f, q, t - g, best);
-    uint16_t link = lv->link[t & kWindowMask];
+  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look + g)], f->end);
+  while (pos >= f->oldest + g) {
+    WeighPosition<kNewestFirst>(f, q, pos - g, best);
+    uint16_t link = lv->link[pos & kWindowMask];
     if (link == 0) break;
     // A streak's members are weighed one by one here, as their candidates start g bytes
     // before them; each member still holds its plain link to the next.
-    t -= link & kStreakLink ? lv->period[t & kWindowMask] : link;
+    pos -= link & kStreakLink ? lv->period[pos & kWindowMask] : link;
   }
   return true;
 }
 
-// Oldest first over the chain from t down: its positions are noted on the way down and
+// Oldest first over the chain from `pos` down: its positions are noted on the way down and
 // weighed on the way back, and the first to reach `cap` (which no candidate exceeds) ends the
 // walk.
-Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint32_t cap) {
+Best WalkOldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t pos, uint32_t cap) {
   const uint32_t end = f->end;
   uint16_t *noted = f->scratch;
   uint32_t n = 0;
-  while (t >= f->oldest) {
-    uint16_t link = LinkFolded(f, lv, t);
+  while (pos >= f->oldest) {
+    uint16_t link = FoldLink(f, lv, pos);
+    QUILLPACK_ASSERT(n < kWindowSize);
     if (link & kStreakLink) {
-      QUILLPACK_ASSERT(n < kWindowSize);
-      noted[n++] = static_cast<uint16_t>((end - t - 1) | kNotedStreak);
-      t -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
+      noted[n++] = static_cast<uint16_t>((end - pos - 1) | kNotedStreak);
+      pos -= link & kLinkDistance;  // its oldest member is noted again, harmlessly
       continue;
     }
-    QUILLPACK_ASSERT(n < kWindowSize);
-    noted[n++] = static_cast<uint16_t>(end - t - 1);
+    noted[n++] = static_cast<uint16_t>(end - pos - 1);
     if (link == 0) break;
-    t -= link;
+    pos -= link;
   }
   Best best{0, 0};
   while (n > 0 && best.length < cap) {
     uint16_t entry = noted[--n];
-    uint32_t s = end - 1 - (entry & ~kNotedStreak & 0xFFFFu);
+    uint32_t noted_pos = end - 1 - (entry & ~kNotedStreak & 0xFFFFu);
     if (entry & kNotedStreak) {
-      WeighStreak<kOldestFirst>(f, &q, StreakAt(f, lv, s), &best);
+      WeighStreak<kOldestFirst>(f, &q, ReadStreak(f, lv, noted_pos), &best);
     } else {
-      Weigh<kOldestFirst>(f, q, s, &best);
+      WeighPosition<kOldestFirst>(f, q, noted_pos, &best);
     }
   }
   return best;
@@ -95,35 +96,35 @@ Best OldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t t, uint3
 // the lookahead turns out periodic like a streak of the bucket: then past the break the answer
 // is found directly, short of it the match cannot exceed the lookahead's periodic extent, and
 // the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
-Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
+Best WalkBucket(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
   QUILLPACK_ASSERT(lv->length <= cap && cap <= q.max_length);
   Best best{0, 0};
-  uint32_t t = HeadPosition(lv->head[LevelBucket(lv, q.look)], f->end);
-  while (t >= f->oldest) {
-    uint16_t link = LinkFolded(f, lv, t);
+  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  while (pos >= f->oldest) {
+    uint16_t link = FoldLink(f, lv, pos);
     if (link & kStreakLink) {
-      Streak s = StreakAt(f, lv, t);
-      if (StreakHoldsLookahead(f, lv, &q, s)) {
+      Streak streak = ReadStreak(f, lv, pos);
+      if (StreakHoldsLookahead(f, lv, &q, streak)) {
         Best past;
-        if (cap > q.extent && q.extent < q.max_length && PastTheBreak(f, q, q.extent, &past)) {
+        if (cap > q.extent && q.extent < q.max_length && WeighPastBreak(f, q, q.extent, &past)) {
           if (past.length > q.extent) return past;
           cap = q.extent;
         }
         // The small finder has no room to note positions in: it goes on newest first.
         if (f->scratch != nullptr) {
-          Best older = OldestFirst(f, lv, q, t, cap);
+          Best older = WalkOldestFirst(f, lv, q, pos, cap);
           return older.length >= best.length ? older : best;
         }
       }
-      WeighStreak<kNewestFirst>(f, &q, s, &best);
+      WeighStreak<kNewestFirst>(f, &q, streak, &best);
       // The oldest member, if still in the window, goes on to its own link; weighing it
       // again changes nothing.
-      t -= link & kLinkDistance;
+      pos -= link & kLinkDistance;
       continue;
     }
-    Weigh<kNewestFirst>(f, q, t, &best);
+    WeighPosition<kNewestFirst>(f, q, pos, &best);
     if (link == 0) break;
-    t -= link;
+    pos -= link;
   }
   return best;
 }
@@ -134,16 +135,16 @@ Best FullWalk(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
 // first, so the first run to reach the cap ends the search.
 //
 // For a run of c = look[0] ending at e (exclusive) before the window's end, with a its first
-// position in the window: a position s with e - s < r matches e - s bytes; one with e - s > r
-// matches r (the lookahead's run ends first); the one with e - s = r matches r and then
-// whatever follows both runs. The run touching the window's end matches min(r, end - s)
+// position in the window: a position x with e - x < r matches e - x bytes; one with e - x > r
+// matches r (the lookahead's run ends first); the one with e - x = r matches r and then
+// whatever follows both runs. The run touching the window's end matches min(r, end - x)
 // from any of its positions, best from a.
 Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
   QUILLPACK_ASSERT(f->runs != nullptr && r >= kMinMatch && r <= q.max_length);
   // Past the end of the lookahead's run only the break lookup can find a candidate; short of
   // it the first run long enough ends the search.
   Best past;
-  if (cap > r && r < q.max_length && PastTheBreak(f, q, r, &past)) {
+  if (cap > r && r < q.max_length && WeighPastBreak(f, q, r, &past)) {
     if (past.length > r) return past;
     cap = r;
   }
@@ -154,20 +155,21 @@ Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t c
   const RunLists *runs = f->runs;
   const uint32_t end = f->end;
   for (uint16_t i = runs->head[q.look[0]]; i != kNoRun; i = runs->next[i]) {
-    uint32_t a = runs->start[i] < f->oldest ? f->oldest : runs->start[i];
-    uint32_t e = runs->end[i];
-    if (e == end) {
+    const uint32_t a = runs->start[i] < f->oldest ? f->oldest : runs->start[i];
+    const uint32_t run_end = runs->end[i];
+    QUILLPACK_ASSERT(a < run_end && run_end <= end);
+    if (run_end == end) {
       consider(r < end - a ? r : end - a, a);
-    } else if (e - a < r) {
-      consider(e - a, a);
+    } else if (run_end - a < r) {
+      consider(run_end - a, a);
     } else {
-      if (e - a > r) consider(r, a);
+      if (run_end - a > r) consider(r, a);
       uint32_t length = r;
       if (r < q.max_length) {
-        uint32_t room = q.max_length - r < end - e ? q.max_length - r : end - e;
-        length += CommonPrefix(FinderBytes(f, e), q.look + r, room);
+        uint32_t room = q.max_length - r < end - run_end ? q.max_length - r : end - run_end;
+        length += CountCommonPrefix(LocateBytes(f, run_end), q.look + r, room);
       }
-      consider(length, e - r);
+      consider(length, run_end - r);
     }
     if (best.length >= cap) break;
   }
@@ -182,7 +184,7 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
   // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
   // up to r: positions whose bytes there are one byte repeated are kept out of them.
-  uint32_t r = f->runs != nullptr ? RunPrefix(look, look[0], q.max_length) : 0;
+  uint32_t r = f->runs != nullptr ? CountRunPrefix(look, look[0], q.max_length) : 0;
   uint32_t i = 0;
   while (i < f->level_count && f->level[i].length <= r) ++i;
   uint32_t known = 0;  // length of a candidate found so far
@@ -192,7 +194,7 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
     ChainLevel *lv = &f->level[i];
     if (lv->length > q.max_length) break;
     if (lv->length > known) {
-      uint32_t length = Probe(f, lv, q);
+      uint32_t length = ProbeLevel(f, lv, q);
       if (length < lv->length) {
         cap = lv->length - 1;
         break;
@@ -203,16 +205,17 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   }
   Best best{0, 0};
   if (top >= 0) {
-    best = FullWalk(f, &f->level[top], q, cap);
+    best = WalkBucket(f, &f->level[top], q, cap);
   } else if (r >= kMinMatch) {
     best = SearchRuns(f, q, r, cap);
   }
   // The compressor's next search most likely starts just after this answer: its first bucket
-  // is fetched while the window takes this token's bytes in.
+  // is fetched while the window takes this token's bytes in (when those bytes lie within the
+  // kMaxMatch a search may read).
   uint32_t step = best.length >= kMinMatch ? best.length : 1;
-  if (available >= step + kMinMatch) {
+  if (available >= step + kMinMatch && step + kMinMatch <= kMaxMatch) {
     const ChainLevel *first = &f->level[0];
-    QUILLPACK_PREFETCH(&first->head[LevelBucket(first, look + step)]);
+    QUILLPACK_PREFETCH(&first->head[FindBucket(first, look + step)]);
   }
   if (best.length < kMinMatch) return Match{false, 0, 0};
   // A match never runs past the window's newest byte, nor reaches past its oldest.

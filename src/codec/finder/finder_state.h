@@ -26,16 +26,32 @@ constexpr uint32_t kMaxStreakPeriod = 255;
 
 // Positions are 32-bit counts from an origin. They are rebased (moved down by a multiple of
 // 65536, which keeps every head and link as it is) once the newest passes kRebaseMark, so
-// that inputs of any size work.
+// that inputs of any size work. The newest passes the mark by less than one chunk of an
+// append (chunks end at sweep points), so positions stay far below 2^32.
+// Fuzz and sanitizer builds (QUILLPACK_FREQUENT_REBASE) rebase every few hundred KB
+// instead, so that their inputs reach it.
 constexpr uint32_t kFirstPosition = 0x10000;
+#if defined(QUILLPACK_FREQUENT_REBASE) && QUILLPACK_FREQUENT_REBASE
+constexpr uint32_t kRebaseMark = 0x50000;
+#else
 constexpr uint32_t kRebaseMark = 0xC0000000u;
+#endif
+static_assert(kRebaseMark >= kFirstPosition + 4 * kWindowSize, "a rebase moves positions down");
 
 // Heads hold positions by their low 16 bits. Every kSweepInterval positions, heads older than
-// the window are set to a position just older than it, so every head always names a position
-// less than 65536 behind the newest, and its low bits name it unambiguously.
+// the window are set to end - kWindowSize, then the window's oldest position and older than
+// the window once one more byte arrives; by the next sweep it lies 65535 behind the newest.
+// So every head always names a position less than 65536 behind the newest, and its low bits
+// name it unambiguously.
 constexpr uint32_t kSweepInterval = kWindowSize;
+static_assert(kSweepInterval + kWindowSize <= 0x10000, "a swept head stays within 16 bits");
 
 constexpr uint32_t kMaxLevels = 4;
+
+// A run's count stops here instead of wrapping: only whether it has reached a level's length
+// matters, while a count that wrapped would split a run of 2^32 equal bytes in two and leave a
+// byte of it out of the run lists and in the levels.
+constexpr uint32_t kRunLengthLimit = UINT32_MAX;
 
 // A walk's scratch list notes a position t as end - t - 1, with this bit set for a streak
 // head.
@@ -65,7 +81,7 @@ struct MatchFinder {
   uint32_t base;    // position of copy[0]
   uint32_t sweep;   // position at which the heads are next swept
   uint32_t copy_size;
-  uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet)
+  uint32_t run_length;  // equal bytes ending at end - 1 (0: none yet), up to kRunLengthLimit
   uint8_t last;         // the byte at end - 1
   uint32_t level_count;
   ChainLevel level[kMaxLevels];
@@ -76,53 +92,53 @@ struct MatchFinder {
 };
 
 // The copy's byte at `position`, which must lie between the copy's start and the window's end.
-[[nodiscard]] inline const uint8_t *FinderBytes(const MatchFinder *f, uint32_t position) {
+[[nodiscard]] inline const uint8_t *LocateBytes(const MatchFinder *f, uint32_t position) {
   QUILLPACK_ASSERT(position - f->base <= f->end - f->base);
   return f->copy + (position - f->base);
 }
 
 // The position a head names: the newest position at or before `before` - 1 with its low
-// 16 bits. Older than `oldest` when the bucket holds nothing in the window.
-[[nodiscard]] inline uint32_t HeadPosition(uint16_t head, uint32_t before) {
+// 16 bits. Older than `oldest` when the bucket holds nothing in the window (or `oldest`
+// itself, just after a sweep).
+[[nodiscard]] inline uint32_t ResolveHead(uint16_t head, uint32_t before) {
   return before - 1 - static_cast<uint16_t>(before - 1 - head);
 }
 
-inline uint64_t MixWord(uint64_t v) {
+[[nodiscard]] inline uint64_t MixWord(uint64_t v) {
   return v * 0x9E3779B97F4A7C15ull;
 }
 
 // The bucket of the `k` bytes at p among 2^bits. Reads exactly p[0, k). Equal bytes always
 // give equal buckets; that is all the search relies on.
 template <uint32_t k>
-[[nodiscard]] inline uint32_t ChainHash(const uint8_t *p, uint32_t bits) {
+[[nodiscard]] inline uint32_t HashBytes(const uint8_t *p, uint32_t bits) {
   if constexpr (k == 3) {
     uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
     return (v * 0x9E3779B1u) >> (32 - bits);
   } else if constexpr (k == 4) {
-    return (LoadHalf(p) * 0x9E3779B1u) >> (32 - bits);
+    return (Load32(p) * 0x9E3779B1u) >> (32 - bits);
   } else if constexpr (k == 6) {
     // Assembled in registers: a 6-byte copy into a word would stall on its read back.
-    uint64_t v =
-        LoadHalf(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
+    uint64_t v = Load32(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
   } else {
     static_assert(k == 12, "no hash for this length");
-    uint64_t v = LoadWord(p) ^ (static_cast<uint64_t>(LoadHalf(p + 8)) * 0xC2B2AE3D27D4EB4Full);
+    uint64_t v = Load64(p) ^ (static_cast<uint64_t>(Load32(p + 8)) * 0xC2B2AE3D27D4EB4Full);
     return static_cast<uint32_t>(MixWord(v) >> (64 - bits));
   }
 }
 
 // The bucket of level `lv` that the bytes at p belong to.
-[[nodiscard]] inline uint32_t LevelBucket(const ChainLevel *lv, const uint8_t *p) {
+[[nodiscard]] inline uint32_t FindBucket(const ChainLevel *lv, const uint8_t *p) {
   switch (lv->length) {
     case 3:
-      return ChainHash<3>(p, lv->hash_bits);
+      return HashBytes<3>(p, lv->hash_bits);
     case 4:
-      return ChainHash<4>(p, lv->hash_bits);
+      return HashBytes<4>(p, lv->hash_bits);
     case 6:
-      return ChainHash<6>(p, lv->hash_bits);
+      return HashBytes<6>(p, lv->hash_bits);
     default:
-      return ChainHash<12>(p, lv->hash_bits);
+      return HashBytes<12>(p, lv->hash_bits);
   }
 }
 

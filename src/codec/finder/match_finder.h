@@ -24,10 +24,15 @@
 // Position s is filed in level k as soon as its k bytes are in the window (s + k <= end),
 // and nothing ever leaves a level:
 //   head[bucket]        the newest position filed in the bucket, by its low 16 bits. Every
-//                       32768 positions a sweep sets heads that have fallen out of the
-//                       window to a position just older than the window, so a head always
-//                       names a position less than 65536 behind `end`, unambiguously; a
-//                       bucket whose head is older than `oldest` has nothing in the window.
+//                       32768 positions a sweep sets each head that has fallen out of the
+//                       window to end - 32768: the window's oldest position at that moment,
+//                       and older than the window from the next byte on. A walk that meets
+//                       it there weighs a real window position by its own bytes, and its
+//                       link leads out of the window, so the answer stands. By the next
+//                       sweep that head lies 65535 positions behind the newest, so a head
+//                       always names a position less than 65536 behind `end`, unambiguously
+//                       (one position further back would then read as the newest). A bucket
+//                       whose head is older than `oldest` has nothing in the window.
 //   link[s mod 32768]   the distance from s back to the next older position of its bucket
 //                       (0: none within reach). Slot s mod 32768 is written again only when
 //                       position s + 32768 is filed, by which time s has left the window, so
@@ -37,7 +42,9 @@
 // position older than `oldest`.
 //
 // Run lists (full finder): every maximal run of one byte value, 3 bytes or longer, with a
-// byte in the window, oldest first per byte value (finder_runs.h). A position whose k bytes
+// byte in the window, oldest first per byte value (finder_runs.h). The count of the run
+// ending at the newest byte stops at 2^32 - 1 rather than wrap, so a run of any length stays
+// one run. A position whose k bytes
 // are one byte repeated is filed in an extra bucket of level k that no lookahead hashes to,
 // so long runs never crowd a level; the run lists answer for them.
 //
@@ -114,7 +121,7 @@
 
 #include <cstdint>
 
-#include "codec/match_search.h"
+#include "codec/match.h"
 
 namespace quillpack {
 
@@ -144,5 +151,12 @@ void MatchFinderAppend(MatchFinder *finder, const uint8_t *bytes, uint32_t count
 // For tests: a finder whose position counter starts at `first_position` (at least kFirstPosition,
 // 65536), so that rebasing near 2^32 can be exercised without gigabytes of input.
 [[nodiscard]] MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position);
+
+// For tests: counts the run of equal bytes that ends at the window's newest byte as
+// `run_length` bytes, as though it had begun further back than the window reaches, so that a
+// run's count can be driven to its limit without gigabytes of input. The run must already be
+// at least 12 bytes long, and no longer than `run_length`. The small finder, which keeps no
+// count, ignores it.
+void MatchFinderSetRunLength(MatchFinder *finder, uint32_t run_length);
 
 }  // namespace quillpack
