@@ -66,7 +66,13 @@ median() {
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-echo "runs $runs, median wall-clock seconds; $(nproc) processors"
+# How much parallelism the machine gives now: two gzip processes at once against one.
+cp "${files[0]}" "$work/probe"
+one=$(median "gzip -6 -c '$work/probe' >/dev/null")
+two=$(median "gzip -6 -c '$work/probe' >/dev/null & gzip -6 -c '$work/probe' >/dev/null; wait")
+rm -f "$work/probe"
+echo "runs $runs, median wall-clock seconds; $(nproc) processors, two processes at once" \
+  "$(awk -v a="$one" -v b="$two" 'BEGIN { printf "%.2f", 2 * a / b }')x as fast as one"
 printf '%-14s %9s %7s %7s %5s %7s %5s %7s %5s %7s %7s %5s\n' file size T1 gzip-6 ratio T2 ratio \
   pigz-p2 ratio restore gzip-d ratio
 missed=()
