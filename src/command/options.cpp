@@ -25,7 +25,7 @@ constexpr char kHelpText[] =
     "                     write restored bytes to a terminal\n"
     "  -k, --keep         keep the inputs (the default)\n"
     "      --rm           remove each input once its output is complete\n"
-    "  -t, --test         read each container through with every check; write nothing\n"
+    "  -t, --test         read each container through with every check\n"
     "  -l, --list         list each container's size, restored size and token counts\n"
     "  -r, --recursive    pack or restore the files in folders\n"
     "  -T, --threads=N    pack on N threads (default, and 0: one per processor)\n"
@@ -34,7 +34,8 @@ constexpr char kHelpText[] =
     "  -h, --help         print this help and exit\n"
     "  -V, --version      print the version and exit\n"
     "\n"
-    "Exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.\n";
+    "Exit status: 0 when every file succeeded, 1 when any failed (the others are\n"
+    "still done), 2 for a usage error (nothing is done).\n";
 
 bool UsageError(const std::string &text) {
   Say("", text);
