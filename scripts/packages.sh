@@ -15,9 +15,13 @@ QUILLPACK_TEST_PACKAGES=("${QUILLPACK_BUILD_PACKAGES[@]}" libgtest-dev googletes
   g++-arm-linux-gnueabihf qemu-user file)
 
 # install_packages PACKAGE...: installs those not installed yet (apt-get update first);
-# enables the i386 architecture when a package needs it. Returns apt-get's status.
+# enables the i386 architecture when a package needs it. A mirror caught in the middle of a
+# sync can fail one index while the others serve: the update is tried three times and then
+# left as it stands, and when the packages cannot be installed together each is tried alone,
+# so one that cannot be had keeps no other from being installed. Returns non-zero, naming
+# them, when any package is still missing.
 install_packages() {
-  local missing=() p sudo=""
+  local missing=() p sudo="" try
   for p in "$@"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
   done
@@ -27,6 +31,17 @@ install_packages() {
   if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386 || return
   fi
-  $sudo apt-get update || return
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  for try in 1 2 3; do
+    $sudo apt-get update && break
+    [ "$try" -lt 3 ] && sleep 15
+  done
+  local install=($sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends)
+  "${install[@]}" "${missing[@]}" && return 0
+  local failed=()
+  for p in "${missing[@]}"; do
+    "${install[@]}" "$p" >/dev/null 2>&1 || failed+=("$p")
+  done
+  [ ${#failed[@]} -eq 0 ] && return 0
+  echo "== cannot install: ${failed[*]}" >&2
+  return 1
 }

@@ -31,6 +31,13 @@ corpus=${QUILLPACK_CORPUS_DIR:-$PWD/../shared/corpus}
 
 fail() { echo "windows $arch suite: FAIL ($1)"; exit 1; }
 
+if [ ! -x "$wine" ] && [ "$arch" = x86 ] && ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+  # The package manager could not provide the 32-bit loader (scripts/test.sh said why): the
+  # suite is counted as skipped, never as passed.
+  echo "windows x86 suite: SKIP (wine32:i386 is not installed, so nothing can run the DLL)"
+  record tests 0 1
+  exit 0
+fi
 [ -x "$wine" ] || fail "no Wine loader at $wine"
 # A fresh Wine prefix of our own, made before the build lists the tests through Wine.
 export WINEDEBUG=-all WINEARCH=$winearch

@@ -7,10 +7,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
 source scripts/packages.sh
-if ! install_packages "${QUILLPACK_TEST_PACKAGES[@]}"; then
-  echo "cannot install the packages the tests need" >&2
-  exit 1
-fi
+# A package that cannot be installed is named here; the suites that need it then fail, but
+# for Wine's 32-bit loader (an i386 package, the first to go when a mirror is half synced),
+# whose suite is counted as skipped.
+install_packages "${QUILLPACK_TEST_PACKAGES[@]}" ||
+  echo "some packages the tests need could not be installed; the suites that need them fail" >&2
 
 counts=$(mktemp "${TMPDIR:-/tmp}/quillpack-counts-XXXXXX")
 trap 'rm -f "$counts"' EXIT
@@ -27,11 +28,12 @@ suite() {
   : >"$counts"
   QUILLPACK_COUNTS=$counts "$@" || status=$?
   local seconds=$((SECONDS - start)) result=pass
-  [ $status -eq 0 ] || { result=FAIL; failed=1; }
   local kind count skipped
   kind=$(awk 'NR == 1 { print $1 }' "$counts")
   count=$(awk '{ n += $2 } END { print n + 0 }' "$counts")
   skipped=$(awk '{ n += $3 } END { print n + 0 }' "$counts")
+  [ "$count" -eq 0 ] && [ "$skipped" -gt 0 ] && result=skip
+  [ $status -eq 0 ] || { result=FAIL; failed=1; }
   rows+=("$(printf '%-22s %-6s %12s %8s %6s' "$name" "$result" "$count ${kind:-tests}" \
     "$skipped" "$(printf '%d:%02d' $((seconds / 60)) $((seconds % 60)))")")
 }

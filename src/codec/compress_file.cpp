@@ -4,52 +4,16 @@
 // past the end of a block, while the window carries over from block to block.
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
+#include "codec/block_coder.h"
 #include "codec/codec.h"
 #include "codec/finder/match_finder.h"
 #include "codec/format.h"
 #include "codec/match_search.h"
 #include "codec/operation.h"
-#include "platform/assertion.h"
 #include "platform/compiler.h"
 
 namespace quillpack {
 namespace {
-
-// Codes one block into `tokens`, searching with `finder` or, when that is null, with the plain
-// scan over `window`. Returns false as soon as an append fails.
-[[nodiscard]] bool CodeBlock(const uint8_t *block, uint32_t n, HistoryWindow *window,
-                             MatchFinder *finder, ByteBuffer *tokens) {
-  QUILLPACK_ASSERT((finder == nullptr) != (window == nullptr));
-  QUILLPACK_ASSERT(n <= kBlockSize);
-  uint32_t p = 0;
-  while (p < n) {
-    Match match{false, 0, 0};
-    if (n - p >= kMinMatch) {
-      match = finder != nullptr ? MatchFinderSearch(finder, block + p, n - p)
-                                : MatchSearch(window, block + p, n - p);
-    }
-    uint32_t step = 1;
-    if (match.found) {
-      QUILLPACK_ASSERT(match.length >= kMinMatch && match.length <= n - p);
-      QUILLPACK_ASSERT(match.distance >= match.length && match.distance <= kWindowSize);
-      if (!ByteBufferAppend(tokens, kTokenMatch) || !ByteBufferAppend(tokens, match.length) ||
-          !ByteBufferAppend16(tokens, match.distance))
-        return false;
-      step = match.length;
-    } else {
-      if (!ByteBufferAppend(tokens, kTokenLiteral) || !ByteBufferAppend(tokens, block[p]))
-        return false;
-    }
-    // The finder keeps its own copy of the window; the plain scan reads `window`.
-    if (finder != nullptr) {
-      MatchFinderAppend(finder, block + p, step);
-    } else {
-      HistoryWindowAppendBytes(window, block + p, step);
-    }
-    p += step;
-  }
-  return true;
-}
 
 // Codes the input, block by block as each read delivers it, into `tokens`, searching with
 // `finder` or, when that is null, with the plain scan over `window`. Returns false as soon as
@@ -60,7 +24,7 @@ namespace {
   for (;;) {
     size_t n = PlatformRead(input, block, kBlockSize);
     if (n == 0) return true;
-    if (!CodeBlock(block, static_cast<uint32_t>(n), window, finder, tokens)) return false;
+    if (!CodeBlock(block, static_cast<uint32_t>(n), finder, window, tokens)) return false;
   }
 }
 
