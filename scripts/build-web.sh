@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 install_packages "${QUILLPACK_WEB_BUILD_PACKAGES[@]}"
 build=${BUILD_DIR:-build-web}
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/wasm32-wasi.cmake \
+cmake -S . -B "$build" -G Ninja --no-warn-unused-cli \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/wasm32-wasi.cmake \
   -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_WERROR=ON >/dev/null
 cmake --build "$build" -j 2
 # The page loads the module whole before its first job; it stays small.
