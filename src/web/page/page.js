@@ -23,22 +23,27 @@
   // ---------------------------------------------------------------------------------------
   // Jobs
 
-  // The rejection of a job that a newer one replaced; nothing is shown for it.
+  // The rejection of a job that a newer one of its panel replaced; nothing is shown for it.
   class Superseded extends Error {}
 
-  let running = null; // the job under way: { cancel }
+  // The job under way in each panel, { cancel }, and the one the progress bar shows.
+  const running = { pack: null, unpack: null };
+  let shown = null;
 
   const progress = element('progress');
   const progressBar = element('progress-bar');
 
-  function showProgress(label) {
+  function showProgress(job, label) {
+    shown = job;
     element('progress-label').textContent = label;
+    progressBar.value = job.progress;
     progress.hidden = false;
   }
 
-  function hideProgress() {
+  function hideProgress(job) {
+    if (shown !== job) return;
+    shown = null;
     progress.hidden = true;
-    progressBar.value = 0;
   }
 
   // The job on this page's own thread, for a browser that cannot start the worker.
@@ -48,10 +53,11 @@
     return op === 'pack' ? engine.pack(input) : engine.unpack(input);
   }
 
-  // Runs `op` ('pack' or 'unpack') on `input` in a new worker, ending any job still under way.
-  // Resolves to the text or the bytes; rejects with the library's line, or with Superseded.
+  // Runs `op` ('pack' or 'unpack', the panel's own) on `input` in a new worker, ending the
+  // panel's job still under way. Resolves to the text or the bytes; rejects with the
+  // library's line, or with Superseded.
   function run(op, input, label) {
-    if (running) running.cancel();
+    if (running[op]) running[op].cancel();
     return new Promise((resolve, reject) => {
       let worker;
       try {
@@ -60,25 +66,25 @@
         runHere(op, input).then(resolve, reject);
         return;
       }
-      const timer = setTimeout(() => showProgress(label), kProgressDelay);
       const job = {
+        progress: 0,
         cancel() {
           end();
           reject(new Superseded());
         },
       };
+      const timer = setTimeout(() => showProgress(job, label), kProgressDelay);
       const end = () => {
         clearTimeout(timer);
         worker.terminate();
-        if (running === job) {
-          running = null;
-          hideProgress();
-        }
+        if (running[op] === job) running[op] = null;
+        hideProgress(job);
       };
-      running = job;
+      running[op] = job;
       worker.onmessage = ({ data }) => {
         if ('progress' in data) {
-          progressBar.value = data.progress;
+          job.progress = data.progress;
+          if (shown === job) progressBar.value = data.progress;
           return;
         }
         end();
@@ -128,9 +134,17 @@
     packNote.textContent = '';
     packSizes.classList.remove('error');
     packSizes.textContent = `Packing ${file.name}…`;
+    let bytes;
     let text;
     try {
-      text = await run('pack', await file.arrayBuffer(), `Packing ${file.name}`);
+      bytes = await file.arrayBuffer();
+    } catch (error) {
+      packSizes.classList.add('error');
+      packSizes.textContent = `Cannot read ${file.name}: ${error.message}`;
+      return;
+    }
+    try {
+      text = await run('pack', bytes, `Packing ${file.name}`);
     } catch (error) {
       if (error instanceof Superseded) return;
       packSizes.classList.add('error');
@@ -218,7 +232,17 @@
   async function restoreFile(file) {
     unpackText.value = '';
     unpackName.value = file.name.replace(/\.qpk$/i, '');
-    restore(new Uint8Array(await file.arrayBuffer()));
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      restored = null;
+      unpackDownload.hidden = true;
+      unpackResult.textContent = '';
+      unpackError.textContent = `Cannot read ${file.name}: ${error.message}`;
+      return;
+    }
+    restore(bytes);
   }
 
   element('unpack-run').addEventListener('click', () => restore(unpackText.value));
