@@ -3,8 +3,9 @@
 // run. Every container the module makes is checked against the library's. The target: the
 // module packs at least half as fast as the library.
 //
-// Usage: node bench/web_speed.mjs [--runs N] [--corpus DIR] [--web DIR]
-// (bench/run-web.sh builds the page first.)
+// Usage: node bench/web_speed.mjs [--runs N] [--corpus DIR] [--web DIR] [--cpu]
+// (bench/run-web.sh builds the page first.) --cpu times CPU seconds instead of wall clock:
+// the Node process's user and system time, and the benchmark's --cpu for the library.
 import { execFileSync } from 'node:child_process';
 import { randomBytes } from 'node:crypto';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -13,14 +14,30 @@ import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
-const options = { runs: 5, corpus: join(root, '..', 'shared', 'corpus'), web: join(root, 'build-web', 'web') };
+const options = { runs: 5, corpus: join(root, '..', 'shared', 'corpus'), web: join(root, 'build-web', 'web'), cpu: false };
 for (let i = 2; i < process.argv.length; i += 2) {
   const name = process.argv[i].replace(/^--/, '');
+  if (name === 'cpu') {
+    options.cpu = true;
+    i -= 1;
+    continue;
+  }
   if (!(name in options) || i + 1 >= process.argv.length) {
-    console.error('usage: node bench/web_speed.mjs [--runs N] [--corpus DIR] [--web DIR]');
+    console.error('usage: node bench/web_speed.mjs [--runs N] [--corpus DIR] [--web DIR] [--cpu]');
     process.exit(2);
   }
   options[name] = name === 'runs' ? Number(process.argv[i + 1]) : process.argv[i + 1];
+}
+
+// Seconds since `since` (null: now, to start from), by the clock chosen.
+function clock(since) {
+  if (options.cpu) {
+    const { user, system } = process.cpuUsage();
+    const now = (user + system) / 1e6;
+    return since === null ? now : now - since;
+  }
+  const now = Number(process.hrtime.bigint()) / 1e9;
+  return since === null ? now : now - since;
 }
 
 const { pack } = await import(pathToFileURL(join(options.web, 'quillpack.mjs')).href);
@@ -39,6 +56,7 @@ function libraryPack(path, name) {
   const keep = join(work, 'kept');
   const args = ['bench/run.sh', '--no-gzip', '--no-shapes', '--no-linear', '--runs', String(options.runs),
     '--corpus', options.corpus, '--keep', keep, '--filter', name];
+  if (options.cpu) args.push('--cpu');
   if (dirname(path) !== resolve(options.corpus)) args.push('--file', path);
   const table = execFileSync('bash', args, { cwd: root, encoding: 'utf8' });
   const row = table.split('\n').find((line) => line.split(/\s+/)[0] === name);
@@ -53,7 +71,7 @@ const inputs = [
   { name: 'random-1000000', path: random },
 ];
 
-console.log(`runs ${options.runs}, median wall-clock seconds of one pack; Node ${process.version}`);
+console.log(`runs ${options.runs}, median ${options.cpu ? 'CPU' : 'wall-clock'} seconds of one pack; Node ${process.version}`);
 console.log('input              size  library s  module s  speed  MB/s  container');
 let missed = 0;
 for (const { name, path } of inputs) {
@@ -61,9 +79,9 @@ for (const { name, path } of inputs) {
   const times = [];
   let text;
   for (let run = 0; run < options.runs; run++) {
-    const start = process.hrtime.bigint();
+    const start = clock(null);
     text = await pack(bytes);
-    times.push(Number(process.hrtime.bigint() - start) / 1e9);
+    times.push(clock(start));
   }
   const library = libraryPack(path, name);
   const module = median(times);
