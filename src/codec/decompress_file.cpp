@@ -86,12 +86,7 @@ int DecompressFile(const char *input_path, const char *output_path) {
   Operation op;
   if (!OperationBegin(input_path, "r", output_path, "wb", &op)) return 1;
 
-  bool ok = PlatformSetUnbuffered(op.output);
-  if (!ok) {
-    PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
-  } else {
-    ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
-  }
+  bool ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
 
   // Nothing is buffered, but closing may still fail (a file system that reports late).
   if (!OperationEnd(&op) && ok) {
