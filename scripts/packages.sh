@@ -27,8 +27,9 @@ QUILLPACK_TEST_PACKAGES=("${QUILLPACK_BUILD_PACKAGES[@]}" libgtest-dev googletes
 
 # install_packages PACKAGE...: installs those not installed yet (apt-get update first);
 # enables the i386 architecture when a package needs it. A mirror caught in the middle of a
-# sync can fail one index while the others serve: the update is tried three times and then
-# left as it stands, and when the packages cannot be installed together each is tried alone,
+# sync, or a stale release file, can fail one index while the others serve: the update is
+# tried three times, the release files fetched anew after a failure, and then left as it
+# stands, and when the packages cannot be installed together each is tried alone,
 # so one that cannot be had keeps no other from being installed. Returns non-zero, naming
 # them, when any package is still missing.
 install_packages() {
@@ -44,7 +45,12 @@ install_packages() {
   fi
   for try in 1 2 3; do
     $sudo apt-get update && break
-    [ "$try" -lt 3 ] && sleep 15
+    # A release file kept from an earlier update can name index files the mirror no longer
+    # has ("File has unexpected size"), and a proxy may answer "not modified" for it: drop
+    # the kept ones so that the next update fetches them anew.
+    $sudo rm -f /var/lib/apt/lists/*_InRelease /var/lib/apt/lists/*_Release
+    $sudo rm -rf /var/lib/apt/lists/partial/*
+    [ "$try" -lt 3 ] && sleep 10
   done
   local install=($sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends)
   "${install[@]}" "${missing[@]}" && return 0
