@@ -6,6 +6,7 @@
 #include "armour/hex_armour.h"
 #include "codec/block_coder.h"
 #include "codec/codec.h"
+#include "codec/failure_lines.h"
 #include "codec/finder/match_finder.h"
 #include "codec/format.h"
 #include "codec/match_search.h"
@@ -58,14 +59,14 @@ int CompressFile(const char *input_path, const char *output_path) {
 
   for (uint8_t byte : kHeader) {
     if (!ByteBufferAppend(tokens, byte)) {
-      PlatformPrintError("Error: Buffer allocation failed\n");
+      PlatformPrintError("%s\n", kLineBufferAllocationFailed);
       ok = false;
       break;
     }
   }
   if (ok && !(finder != nullptr ? CodeInput(op.input, finder, tokens)
                                 : CodeInputByScan(op.input, tokens))) {
-    PlatformPrintError("Error: Buffer allocation failed\n");
+    PlatformPrintError("%s\n", kLineBufferAllocationFailed);
     ok = false;
   }
   // A read error is not the end of the input: coding what arrived would store a

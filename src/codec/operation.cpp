@@ -1,6 +1,7 @@
 // The resources of one file operation: acquired in order, released in one place.
 #include "codec/operation.h"
 
+#include "codec/failure_lines.h"
 #include "platform/assertion.h"
 
 namespace quillpack {
@@ -35,7 +36,7 @@ bool OperationBegin(const char *input_path, const char *input_mode, const char *
   operation->output = output.file;
   operation->tokens = ByteBufferCreate(kTokenBufferCapacity);
   if (operation->tokens == nullptr) {
-    PlatformPrintError("Error: Memory allocation failed\n");
+    PlatformPrintError("%s\n", kLineMemoryAllocationFailed);
     CloseQuietly(operation->input);
     CloseQuietly(operation->output);
     return false;

@@ -322,16 +322,25 @@ TEST(WindowsDll, FilesOfACallAreNotInheritedAndStayAboveTwo) {
   const std::set<int> before = open_now();
   std::thread call([&] { dll.pack(pipe.c_str(), out.c_str()); });
   bool connected = ConnectNamedPipe(server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
-  std::vector<std::pair<int, DWORD>> opened;  // each new descriptor and its handle's flags
-  for (int tries = 0; connected && opened.size() < 2 && tries < 1000; ++tries) {
-    opened.clear();
+  // Each new descriptor and its handle's flags, once the call waits for the pipe: while it
+  // opens its files a descriptor may stand for a moment where it will not stay, so the
+  // finding is the first one seen unchanged over five looks 10 ms apart.
+  std::vector<std::pair<int, DWORD>> opened;
+  auto look = [&] {
+    std::vector<std::pair<int, DWORD>> now;
     for (int fd : open_now()) {
       if (before.count(fd) != 0) continue;
       DWORD flags = 0;
       GetHandleInformation(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &flags);
-      opened.emplace_back(fd, flags);
+      now.emplace_back(fd, flags);
     }
-    if (opened.size() < 2) Sleep(10);
+    return now;
+  };
+  for (int tries = 0, same = 0; connected && same < 5 && tries < 1000; ++tries) {
+    std::vector<std::pair<int, DWORD>> now = look();
+    same = now == opened && now.size() >= 2 ? same + 1 : 0;
+    opened = now;
+    Sleep(10);
   }
   DWORD written = 0;
   ::WriteFile(server, "piped text", 10, &written, nullptr);
