@@ -44,7 +44,7 @@ bool UsageError(const std::string &text) {
 }
 
 // Every option, in its short form (0: none) and its long one.
-struct OptionSpec {
+struct OptionRule {
   char letter;
   const char *name;
   enum Kind { kFlag, kMode, kKeep, kHelp, kVersion, kThreads, kOutput } kind;
@@ -52,53 +52,53 @@ struct OptionSpec {
   Mode mode;            // of kMode
 };
 
-constexpr OptionSpec kSpecs[] = {
-    {'d', "decompress", OptionSpec::kMode, nullptr, kRestore},
-    {0, "uncompress", OptionSpec::kMode, nullptr, kRestore},
-    {'t', "test", OptionSpec::kMode, nullptr, kTest},
-    {'l', "list", OptionSpec::kMode, nullptr, kList},
-    {'c', "stdout", OptionSpec::kFlag, &Options::to_stdout, kPack},
-    {0, "to-stdout", OptionSpec::kFlag, &Options::to_stdout, kPack},
-    {'f', "force", OptionSpec::kFlag, &Options::force, kPack},
-    {0, "rm", OptionSpec::kFlag, &Options::remove_input, kPack},
-    {'r', "recursive", OptionSpec::kFlag, &Options::recursive, kPack},
-    {'q', "quiet", OptionSpec::kFlag, &Options::quiet, kPack},
-    {'v', "verbose", OptionSpec::kFlag, &Options::verbose, kPack},
-    {'k', "keep", OptionSpec::kKeep, nullptr, kPack},
-    {'h', "help", OptionSpec::kHelp, nullptr, kPack},
-    {'V', "version", OptionSpec::kVersion, nullptr, kPack},
-    {'T', "threads", OptionSpec::kThreads, nullptr, kPack},
-    {'o', "output", OptionSpec::kOutput, nullptr, kPack},
+constexpr OptionRule kRules[] = {
+    {'d', "decompress", OptionRule::kMode, nullptr, kRestore},
+    {0, "uncompress", OptionRule::kMode, nullptr, kRestore},
+    {'t', "test", OptionRule::kMode, nullptr, kTest},
+    {'l', "list", OptionRule::kMode, nullptr, kList},
+    {'c', "stdout", OptionRule::kFlag, &Options::to_stdout, kPack},
+    {0, "to-stdout", OptionRule::kFlag, &Options::to_stdout, kPack},
+    {'f', "force", OptionRule::kFlag, &Options::force, kPack},
+    {0, "rm", OptionRule::kFlag, &Options::remove_input, kPack},
+    {'r', "recursive", OptionRule::kFlag, &Options::recursive, kPack},
+    {'q', "quiet", OptionRule::kFlag, &Options::quiet, kPack},
+    {'v', "verbose", OptionRule::kFlag, &Options::verbose, kPack},
+    {'k', "keep", OptionRule::kKeep, nullptr, kPack},
+    {'h', "help", OptionRule::kHelp, nullptr, kPack},
+    {'V', "version", OptionRule::kVersion, nullptr, kPack},
+    {'T', "threads", OptionRule::kThreads, nullptr, kPack},
+    {'o', "output", OptionRule::kOutput, nullptr, kPack},
 };
 
-bool TakesValue(const OptionSpec &spec) {
-  return spec.kind == OptionSpec::kThreads || spec.kind == OptionSpec::kOutput;
+bool TakesValue(const OptionRule &rule) {
+  return rule.kind == OptionRule::kThreads || rule.kind == OptionRule::kOutput;
 }
 
-// Carries out `spec` with its `value` (for the two that take one). Returns false after
+// Carries out `rule` with its `value` (for the two that take one). Returns false after
 // reporting a mistake; sets `*done` for --help and --version, which print and end the run.
-bool Apply(const OptionSpec &spec, const std::string &value, Options *options, bool *done) {
-  switch (spec.kind) {
-    case OptionSpec::kFlag:
-      options->*spec.flag = true;
+bool Apply(const OptionRule &rule, const std::string &value, Options *options, bool *done) {
+  switch (rule.kind) {
+    case OptionRule::kFlag:
+      options->*rule.flag = true;
       return true;
-    case OptionSpec::kMode:
-      options->mode = spec.mode;
+    case OptionRule::kMode:
+      options->mode = rule.mode;
       return true;
-    case OptionSpec::kKeep:
+    case OptionRule::kKeep:
       return true;
-    case OptionSpec::kHelp:
+    case OptionRule::kHelp:
       std::fputs(kHelpText, stdout);
       *done = true;
       return true;
-    case OptionSpec::kVersion:
+    case OptionRule::kVersion:
       std::printf("%s %s\n", kProgram, QUILLPACK_COMMAND_VERSION);
       *done = true;
       return true;
-    case OptionSpec::kOutput:
+    case OptionRule::kOutput:
       options->output = value;
       return !value.empty() || UsageError("-o needs a file name");
-    case OptionSpec::kThreads: {
+    case OptionRule::kThreads: {
       char *end = nullptr;
       unsigned long n =
           value.empty() || value[0] == '-' ? 0 : std::strtoul(value.c_str(), &end, 10);
@@ -116,15 +116,15 @@ bool ParseLong(const std::string &text, const std::vector<std::string> &argument
                Options *options, bool *done) {
   size_t equals = text.find('=');
   std::string name = text.substr(0, equals);
-  for (const OptionSpec &spec : kSpecs) {
-    if (name != spec.name) continue;
-    if (!TakesValue(spec)) {
+  for (const OptionRule &rule : kRules) {
+    if (name != rule.name) continue;
+    if (!TakesValue(rule)) {
       if (equals != std::string::npos) return UsageError("option '--" + name + "' takes no value");
-      return Apply(spec, "", options, done);
+      return Apply(rule, "", options, done);
     }
-    if (equals != std::string::npos) return Apply(spec, text.substr(equals + 1), options, done);
+    if (equals != std::string::npos) return Apply(rule, text.substr(equals + 1), options, done);
     if (*next >= arguments.size()) return UsageError("option '--" + name + "' needs a value");
-    return Apply(spec, arguments[(*next)++], options, done);
+    return Apply(rule, arguments[(*next)++], options, done);
   }
   return UsageError("unknown option '--" + name + "'");
 }
@@ -134,17 +134,17 @@ bool ParseLong(const std::string &text, const std::vector<std::string> &argument
 bool ParseShort(const std::string &bundle, const std::vector<std::string> &arguments, size_t *next,
                 Options *options, bool *done) {
   for (size_t i = 0; i < bundle.size() && !*done; ++i) {
-    const OptionSpec *spec = nullptr;
-    for (const OptionSpec &s : kSpecs) {
-      if (s.letter == bundle[i]) spec = &s;
+    const OptionRule *rule = nullptr;
+    for (const OptionRule &s : kRules) {
+      if (s.letter == bundle[i]) rule = &s;
     }
-    if (spec == nullptr) return UsageError(std::string("unknown option '-") + bundle[i] + "'");
-    if (!TakesValue(*spec)) {
-      if (!Apply(*spec, "", options, done)) return false;
+    if (rule == nullptr) return UsageError(std::string("unknown option '-") + bundle[i] + "'");
+    if (!TakesValue(*rule)) {
+      if (!Apply(*rule, "", options, done)) return false;
     } else if (i + 1 < bundle.size()) {
-      return Apply(*spec, bundle.substr(i + 1), options, done);
+      return Apply(*rule, bundle.substr(i + 1), options, done);
     } else if (*next < arguments.size()) {
-      return Apply(*spec, arguments[(*next)++], options, done);
+      return Apply(*rule, arguments[(*next)++], options, done);
     } else {
       return UsageError(std::string("option '-") + bundle[i] + "' needs a value");
     }
