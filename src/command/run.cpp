@@ -148,7 +148,8 @@ void ReportFailure(Run *run, const StreamOutcome &outcome, const std::string &in
 
 void PrintListing(const char *size, const char *restored, const char *literals, const char *matches,
                   const std::string &name) {
-  std::printf("%14s %14s %14s %14s  %s\n", size, restored, literals, matches, name.c_str());
+  std::printf("%14s %14s %14s %14s  %s\n", size, restored, literals, matches,
+              Printable(name).c_str());
 }
 
 void ListLine(uint64_t size, const StreamOutcome &o, const std::string &name) {
