@@ -28,10 +28,17 @@ printf 'three\n' >"$fixtures/folder/inner/three"
 listing() { (cd "$1" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
 base=$(listing "$fixtures")
 
-# The command as the rows name it, and as a row given run_with=limited runs it: in an address
-# space too small for all the threads it is asked for.
+# The command as the rows name it, and as a row given run_with runs it: `limited`, in an
+# address space too small for all the threads it is asked for; `tiny_files`, allowed to write
+# files of 1 KiB at most; `errors_unread`, with standard error on a pipe no one reads.
 q() { "${command[@]}" "$@"; }
 limited() { (ulimit -v 40000 && q "$@"); }
+tiny_files() { (ulimit -f 1 && q "$@"); }
+errors_unread() {
+  rm -f "$work/pipe" && mkfifo "$work/pipe"
+  exec 3<>"$work/pipe" 4>"$work/pipe" 3<&-
+  q "$@" 2>&4
+}
 
 # row NAME STATUS CHANGES STDERR STDOUT BEFORE AFTER ARGUMENT...
 #   CHANGES    the files left, as changes to the fixtures: +NAME (new), -NAME (gone)
@@ -144,6 +151,9 @@ if [ $windows = 0 ]; then
       "$same text.qpk" -f text
   row "a full output device"          1 "" "$P: standard output: cannot be written: No space left on device" "" "" "" \
       "-dc packed.qpk >/dev/full"
+  run_with=tiny_files row "the file size limit" 1 "" "$P: text.qpk: cannot be written: File too large" "" "" "" text
+  # Killed by SIGPIPE as it reports the failure, it still removes its incomplete output.
+  run_with=errors_unread row "an error stream no one reads" 141 "" "" "" "" "" -d bad.qpk
   row "the output keeps its input's mode" 0 "+packed" "" "" "chmod 640 packed.qpk" \
       "[ \"\$(stat -c %a packed)\" = 640 ]" -d packed.qpk
   # (Sanitizers and emulators need more address space than that; they skip this row.)
