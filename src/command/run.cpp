@@ -59,8 +59,9 @@ void Fail(Run *run, const std::string &name, const std::string &text) {
 // The output a file has been given: its descriptor, and whether a failure must remove it.
 struct Output {
   int fd = -1;
-  bool owned = false;  // a file this run created or cut: its own to remove
-  bool file = false;   // a named file, not standard output
+  bool owned = false;    // a file this run created or cut: its own to remove
+  bool file = false;     // a named file, not standard output
+  bool regular = false;  // a regular file, which keeps what is written (not a device or FIFO)
 };
 
 // Closes an output left incomplete and removes it when it is this run's own file; `output`
@@ -114,6 +115,7 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
   } else if (!created && facts.regular && !SystemCut(fd, &error)) {
     refusal = "cannot be cut";
   } else {
+    output->regular = facts.regular;
     output->owned = created || facts.regular;
     if (output->owned) SignalsGuard(name.c_str());
     return true;
@@ -169,6 +171,25 @@ std::string Percent(uint64_t part, uint64_t whole) {
   std::snprintf(text, sizeof text, " (%.1f%%)",
                 100.0 * static_cast<double>(part) / static_cast<double>(whole));
   return text;
+}
+
+// Removes the input `input` (whose facts when opened are `in`) once `out` is complete: only
+// when `out` keeps what was written, and only while the name still names the input as it was
+// read, so that no byte written to it meanwhile is lost.
+void RemoveInput(Run *run, const std::string &input, const FileFacts &in, const Output &out) {
+  FileFacts now;
+  int error = 0;
+  if (!out.regular) {
+    Fail(run, input, "not removed, as its output is not a regular file");
+    return;
+  }
+  // A name that is gone, or names another file now, is left as it is.
+  if (!SystemPathFacts(input.c_str(), &now, &error) || !SameFile(now, in)) return;
+  if (now.size != in.size || now.modified_ns != in.modified_ns) {
+    Fail(run, input, "changed while it was read; not removed");
+  } else if (!SystemRemove(input.c_str(), &error)) {
+    Fail(run, input, "cannot be removed: " + ErrorText(error));
+  }
 }
 
 // Codes the input `input` (a path, or "-") to `output` (a path, "-", or "" for none).
@@ -256,13 +277,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
       break;
     }
   }
-  // The input goes only once its output is complete, and only if its name still names it.
-  FileFacts now;
-  if (options.remove_input && out.file && input != kStandardName &&
-      SystemPathFacts(input.c_str(), &now, &error) && SameFile(now, in) &&
-      !SystemRemove(input.c_str(), &error)) {
-    Fail(run, input, "cannot be removed: " + ErrorText(error));
-  }
+  if (options.remove_input && out.file && input != kStandardName) RemoveInput(run, input, in, out);
 }
 
 // One file, named on the command line or found in a folder (`found`).

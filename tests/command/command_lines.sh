@@ -151,6 +151,11 @@ if [ $windows = 0 ]; then
       "$same text.qpk" -f text
   row "a full output device"          1 "" "$P: standard output: cannot be written: No space left on device" "" "" "" \
       "-dc packed.qpk >/dev/full"
+  row "--rm keeps an input that changes as it is read" 1 "+grow +grow.qpk" \
+      "$P: grow: changed while it was read; not removed" "" "cat text text text text >grow" "" \
+      "--rm grow & p=\$!; while kill -0 \$p 2>/dev/null; do printf x >>grow; done; wait \$p"
+  row "--rm keeps an input whose output keeps nothing" 1 "" \
+      "$P: text: not removed, as its output is not a regular file" "" "" "" --rm -f -o /dev/null text
   run_with=tiny_files row "the file size limit" 1 "" "$P: text.qpk: cannot be written: File too large" "" "" "" text
   # Killed by SIGPIPE as it reports the failure, it still removes its incomplete output.
   run_with=errors_unread row "an error stream no one reads" 141 "" "" "" "" "" -d bad.qpk
