@@ -58,20 +58,68 @@ void Fail(Run *run, const std::string &name, const std::string &text) {
 
 // The output a file has been given: its descriptor, and whether a failure must remove it.
 struct Output {
-  int fd = -1;
-  bool owned = false;    // a file this run created or cut: its own to remove
-  bool file = false;     // a named file, not standard output
-  bool regular = false;  // a regular file, which keeps what is written (not a device or FIFO)
+  int fd = -1;            // -1 once closed
+  bool owned = false;     // a file this run created or cut: its own to remove
+  bool file = false;      // a named file, not standard output
+  bool regular = false;   // a regular file, which keeps what is written (not a device or FIFO)
+  std::string temporary;  // the name written, when it is to take the output's name at the end
 };
 
 // Closes an output left incomplete and removes it when it is this run's own file; `output`
 // then holds nothing.
 void Discard(const std::string &name, Output *output) {
   int error = 0;
-  if (output->file) static_cast<void>(SystemClose(output->fd, &error));
-  if (output->owned) static_cast<void>(SystemRemove(name.c_str(), &error));
+  if (output->file && output->fd >= 0) static_cast<void>(SystemClose(output->fd, &error));
+  const std::string &written = output->temporary.empty() ? name : output->temporary;
+  if (output->owned) static_cast<void>(SystemRemove(written.c_str(), &error));
   SignalsGuard(nullptr);
   *output = Output{};
+}
+
+// Opens the output for `input` (whose facts are `in`) that replaces the existing `name`. A
+// regular file is left whole until what replaces it, written beside it, is complete; a link, a
+// device or a FIFO is written through (a regular file behind a link is cut first). False
+// after reporting why not.
+bool OpenReplacement(Run *run, const std::string &input, const FileFacts &in,
+                     const std::string &name, StreamKind kind, uint32_t mode, Output *output) {
+  FileFacts facts;
+  int error = 0;
+  const char *refusal = nullptr;
+  if (SystemLinkFacts(name.c_str(), &facts, &error) && facts.regular && !facts.link) {
+    if (SameFile(facts, in)) {
+      Fail(run, Shown(input, false), "is the output too; nothing written");
+      return false;
+    }
+    output->fd = SystemCreateBeside(name.c_str(), kind, mode, &output->temporary, &error);
+    if (output->fd < 0) {
+      Fail(run, name, ErrorText(error));
+      return false;
+    }
+    output->owned = output->regular = true;
+    SignalsGuard(output->temporary.c_str());
+    return true;
+  }
+  output->fd = SystemOpenExisting(name.c_str(), kind, &error);
+  if (output->fd < 0) {
+    Fail(run, name, ErrorText(error));
+    return false;
+  }
+  if (!SystemFacts(output->fd, &facts)) {
+    refusal = "cannot be examined";
+  } else if (SameFile(facts, in)) {
+    Fail(run, Shown(input, false), "is the output too; nothing written");
+  } else if (facts.folder) {
+    refusal = "is a folder; nothing written";
+  } else if (facts.regular && !SystemCut(output->fd, &error)) {
+    refusal = "cannot be cut";
+  } else {
+    output->regular = output->owned = facts.regular;
+    if (output->owned) SignalsGuard(name.c_str());
+    return true;
+  }
+  if (refusal != nullptr) Fail(run, name, refusal);
+  Discard(name, output);
+  return false;
 }
 
 // Opens the output `name` for `input` (whose facts are `in`). False after reporting why not.
@@ -93,35 +141,22 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
     output->fd = kStandardOutput;
     return true;
   }
-  bool created = false;
   // A new file is private until it is complete; then it takes the input's permissions.
   const uint32_t mode = input == kStandardName ? 0666 : 0600;
-  int fd = SystemOpenOutput(name.c_str(), kind, options.force, mode, &created, &error);
-  if (fd < 0) {
-    Fail(run, name,
-         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : ErrorText(error));
-    return false;
-  }
-  output->fd = fd;
   output->file = true;
-  output->owned = created;  // a file found there is the run's own only once it is cut
-  const char *refusal = nullptr;
-  if (!SystemFacts(fd, &facts)) {
-    refusal = "cannot be examined";
-  } else if (SameFile(facts, in)) {
-    Fail(run, Shown(input, false), "is the output too; nothing written");
-  } else if (facts.folder) {
-    refusal = "is a folder; nothing written";
-  } else if (!created && facts.regular && !SystemCut(fd, &error)) {
-    refusal = "cannot be cut";
-  } else {
-    output->regular = facts.regular;
-    output->owned = created || facts.regular;
-    if (output->owned) SignalsGuard(name.c_str());
+  output->fd = SystemCreate(name.c_str(), kind, mode, &error);
+  if (output->fd >= 0) {
+    output->owned = output->regular = true;
+    SignalsGuard(name.c_str());
     return true;
   }
-  if (refusal != nullptr) Fail(run, name, refusal);
-  Discard(name, output);
+  if (error != EEXIST || !options.force) {
+    Fail(run, name,
+         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : ErrorText(error));
+  } else if (OpenReplacement(run, input, in, name, kind, mode, output)) {
+    return true;
+  }
+  *output = Output{};
   return false;
 }
 
@@ -243,9 +278,15 @@ void Code(Run *run, const std::string &input, const std::string &output) {
   }
   if (out.file) {
     if (input != kStandardName) SystemCopyFacts(out.fd, in);
-    if (!SystemClose(out.fd, &error)) {
+    const bool closed = SystemClose(out.fd, &error);
+    out.fd = -1;
+    if (!closed) {
       Fail(run, output, "cannot be written: " + ErrorText(error));
-      out.file = false;
+      Discard(output, &out);
+      return;
+    }
+    if (!out.temporary.empty() && !SystemRename(out.temporary.c_str(), output.c_str(), &error)) {
+      Fail(run, output, "cannot be replaced: " + ErrorText(error));
       Discard(output, &out);
       return;
     }

@@ -135,8 +135,10 @@ row "--version"                       0 "" "" "quillpack [0-9]*.[0-9]*.[0-9]*.[0
 row "a control character in a name"   1 "" "$P: a[?]b: No such file or directory" "" "" "" "\$'a\\nb'"
 row "a control character in an option" 2 "" "$P: unknown option '--a[?]b'
 $P: Try 'quillpack --help' for more information." "" "" "" "\$'--a\\nb'"
-row "a control character when listed"  0 "+l"$'\001'"st.qpk" "" "*  l[?]st.qpk" "cp packed.qpk \$'l\\001st.qpk'" "" \
-    "-l \$'l\\001st.qpk'"
+row "a control character when listed"  0 "+l"$'\xc2\x85'"st.qpk" "" "*  l[?]st.qpk" \
+    "cp packed.qpk \$'l\\xc2\\x85st.qpk'" "" "-l \$'l\\xc2\\x85st.qpk'"
+row "-f keeps the output a failure would replace" 1 "+bad" "$P: bad.qpk: Invalid hex character" "" \
+    "printf keep >bad" "[ \"\$(cat bad)\" = keep ]" -df bad.qpk
 row "a name beyond ASCII"              0 "+naïve_€_名 +naïve_€_名.qpk" "" "" "cp text naïve_€_名" \
     "cmp naïve_€_名.qpk packed.qpk" naïve_€_名
 row "-- before a name with a dash"    0 "+-name +-name.qpk" "" "" "cp text ./-name" "cmp ./-name.qpk packed.qpk" -- -name
