@@ -277,7 +277,8 @@ void Code(Run *run, const std::string &input, const std::string &output) {
     return;
   }
   if (out.file) {
-    if (input != kStandardName) SystemCopyFacts(out.fd, in);
+    // A device or a FIFO keeps its own permissions and times (/dev/null stays writable).
+    if (out.regular && input != kStandardName) SystemCopyFacts(out.fd, in);
     const bool closed = SystemClose(out.fd, &error);
     out.fd = -1;
     if (!closed) {

@@ -156,11 +156,15 @@ if [ $windows = 0 ]; then
   row "--rm keeps an input that changes as it is read" 1 "+grow +grow.qpk" \
       "$P: grow: changed while it was read; not removed" "" "cat text text text text >grow" "" \
       "--rm grow & p=\$!; while kill -0 \$p 2>/dev/null; do printf x >>grow; done; wait \$p"
-  row "--rm keeps an input whose output keeps nothing" 1 "" \
-      "$P: text: not removed, as its output is not a regular file" "" "" "" --rm -f -o /dev/null text
+  row "--rm keeps an input whose output keeps nothing" 1 "+pipe" \
+      "$P: text: not removed, as its output is not a regular file" "" \
+      "mkfifo pipe && { cat pipe >/dev/null & }" "" --rm -f -o pipe text
   run_with=tiny_files row "the file size limit" 1 "" "$P: text.qpk: cannot be written: File too large" "" "" "" text
   # Killed by SIGPIPE as it reports the failure, it still removes its incomplete output.
   run_with=errors_unread row "an error stream no one reads" 141 "" "" "" "" "" -d bad.qpk
+  row "a FIFO as the output keeps its own mode" 0 "+pipe" "" "" \
+      "mkfifo pipe && chmod 666 pipe && { cat pipe >/dev/null & }" "[ \"\$(stat -c %a pipe)\" = 666 ]" \
+      -f -o pipe text
   row "the output keeps its input's mode" 0 "+packed" "" "" "chmod 640 packed.qpk" \
       "[ \"\$(stat -c %a packed)\" = 640 ]" -d packed.qpk
   # (Sanitizers and emulators need more address space than that; they skip this row.)
