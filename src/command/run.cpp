@@ -21,6 +21,7 @@ namespace {
 constexpr char kSuffix[] = ".qpk";
 constexpr size_t kSuffixLength = sizeof kSuffix - 1;
 constexpr char kStandardName[] = "-";  // standard input or output, as a file name
+constexpr char kStandardOutputFailed[] = "standard output cannot be written";
 
 struct Run {
   const Options *options;
@@ -398,7 +399,9 @@ int RunCommand(const std::vector<std::string> &arguments) {
   Options options;
   switch (ParseOptions(arguments, &options)) {
     case kDone:
-      return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+      if (std::fflush(stdout) == 0) return kExitSuccess;
+      Say("", kStandardOutputFailed);
+      return kExitFailure;
     case kUsageError:
       return kExitUsage;
     case kRun:
@@ -413,7 +416,7 @@ int RunCommand(const std::vector<std::string> &arguments) {
   if (options.mode == kList && run.listed > 1) ListLine(run.total_size, run.total, "(total)");
   PackerDestroy(run.packer);
   if (std::fflush(stdout) != 0) {
-    Say("", "standard output cannot be written");
+    Say("", kStandardOutputFailed);
     run.failed = true;
   }
   return run.failed ? kExitFailure : kExitSuccess;

@@ -153,6 +153,7 @@ if [ $windows = 0 ]; then
       "$same text.qpk" -f text
   row "a full output device"          1 "" "$P: standard output: cannot be written: No space left on device" "" "" "" \
       "-dc packed.qpk >/dev/full"
+  row "help to a full device"         1 "" "$P: standard output cannot be written" "" "" "" "--help >/dev/full"
   row "--rm keeps an input that changes as it is read" 1 "+grow +grow.qpk" \
       "$P: grow: changed while it was read; not removed" "" "cat text text text text >grow" "" \
       "--rm grow & p=\$!; while kill -0 \$p 2>/dev/null; do printf x >>grow; done; wait \$p"
