@@ -342,6 +342,8 @@ void CodeFile(Run *run, const std::string &path, bool found) {
       if (!found) Fail(run, path, "has no .qpk suffix; not restored (-o or -c names an output)");
       return;
     }
+  } else if (found && !HasSuffix(path)) {
+    return;  // a test or a listing takes the containers a folder holds, not their originals
   }
   if (options.mode == kPack || options.mode == kRestore) {
     if (options.to_stdout) output = kStandardName;

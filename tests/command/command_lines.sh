@@ -119,6 +119,7 @@ row "a missing file"                  1 "" "$P: missing: No such file or directo
 row "a folder without -r"             1 "" "$P: folder: is a folder; ignored (-r goes into folders)" "" "" "" folder
 row "-r packs a folder"               0 "+folder/one.qpk +folder/inner/three.qpk" "" "" "" "cmp folder/two.qpk packed.qpk" -r folder
 row "-dr restores a folder"           0 "+folder/two" "" "" "" "$same folder/two" -dr folder/
+row "-t and -l in folders take containers" 0 "" "" "*  folder/two.qpk" "" "" "-tr folder && q -lr folder/"
 row "the same file by another name"   1 "" "$P: text: is the output too; nothing written" "" "" "" -f -o ./text text
 row "-T 3 and -T1 give one container" 0 "+t3.qpk +t1.qpk" "" "" "" "cmp t3.qpk packed.qpk && cmp t1.qpk packed.qpk" \
     "-T 3 -c text >t3.qpk && q -T1 -c text >t1.qpk"
