@@ -115,6 +115,7 @@ row "list, two and a total"           0 "" "" "*packed.qpk*two.qpk*[(]total[)]" 
 row "standard input to output"        0 "+c.qpk" "" "" "" "cmp c.qpk packed.qpk" "-c - <text >c.qpk"
 row "restore to standard output"      0 "+r" "" "" "" "$same r" "-dc packed.qpk >r"
 row "restore a pipe"                  0 "+r" "" "" "" "$same r" "-d <packed.qpk >r"
+row "-o with standard input"          0 "+out" "" "" "" "$same out" "-d -o out <packed.qpk"
 row "a missing file"                  1 "" "$P: missing: No such file or directory" "" "" "" missing
 row "a folder without -r"             1 "" "$P: folder: is a folder; ignored (-r goes into folders)" "" "" "" folder
 row "-r packs a folder"               0 "+folder/one.qpk +folder/inner/three.qpk" "" "" "" "cmp folder/two.qpk packed.qpk" -r folder
