@@ -210,13 +210,15 @@ std::string Percent(uint64_t part, uint64_t whole) {
 }
 
 // Removes the input `input` (whose facts when opened are `in`) once `out` is complete: only
-// when `out` keeps what was written, and only while the name still names the input as it was
-// read, so that no byte written to it meanwhile is lost.
+// a regular file, only when `out` keeps what was written, and only while the name still names
+// the input as it was read, so that no byte written to it meanwhile is lost.
 void RemoveInput(Run *run, const std::string &input, const FileFacts &in, const Output &out) {
   FileFacts now;
   int error = 0;
-  if (!out.regular) {
-    Fail(run, input, "not removed, as its output is not a regular file");
+  if (!in.regular || !out.regular) {
+    Fail(run, input,
+         in.regular ? "not removed, as its output is not a regular file"
+                    : "not removed, as it is not a regular file");
     return;
   }
   // A name that is gone, or names another file now, is left as it is.

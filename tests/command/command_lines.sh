@@ -161,12 +161,14 @@ if [ $windows = 0 ]; then
       "--rm grow & p=\$!; while kill -0 \$p 2>/dev/null; do printf x >>grow; done; wait \$p"
   row "--rm keeps an input whose output keeps nothing" 1 "+pipe" \
       "$P: text: not removed, as its output is not a regular file" "" \
-      "mkfifo pipe && { cat pipe >/dev/null & }" "" --rm -f -o pipe text
+      "mkfifo pipe && { timeout 60 cat pipe >/dev/null 2>&1 & }" "" --rm -f -o pipe text
+  row "--rm keeps an input that is a FIFO" 1 "+fifo +fifo.qpk" "$P: fifo: not removed, as it is not a regular file" \
+      "" "mkfifo fifo && { timeout 60 sh -c 'printf abc >fifo' >/dev/null 2>&1 & }" "" --rm fifo
   run_with=tiny_files row "the file size limit" 1 "" "$P: text.qpk: cannot be written: File too large" "" "" "" text
   # Killed by SIGPIPE as it reports the failure, it still removes its incomplete output.
   run_with=errors_unread row "an error stream no one reads" 141 "" "" "" "" "" -d bad.qpk
   row "a FIFO as the output keeps its own mode" 0 "+pipe" "" "" \
-      "mkfifo pipe && chmod 666 pipe && { cat pipe >/dev/null & }" "[ \"\$(stat -c %a pipe)\" = 666 ]" \
+      "mkfifo pipe && chmod 666 pipe && { timeout 60 cat pipe >/dev/null 2>&1 & }" "[ \"\$(stat -c %a pipe)\" = 666 ]" \
       -f -o pipe text
   row "the output keeps its input's mode" 0 "+packed" "" "" "chmod 640 packed.qpk" \
       "[ \"\$(stat -c %a packed)\" = 640 ]" -d packed.qpk
