@@ -385,7 +385,7 @@ void CodeArgument(Run *run, const std::string &argument) {
   FileFacts facts;
   int error = 0;
   if (!SystemPathFacts(argument.c_str(), &facts, &error)) {
-    Fail(run, argument, ErrorText(error));
+    Fail(run, argument.empty() ? "''" : argument, ErrorText(error));  // a message names a file
   } else if (facts.folder && run->options->recursive) {
     std::string folder = argument;
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();

@@ -117,6 +117,7 @@ row "restore to standard output"      0 "+r" "" "" "" "$same r" "-dc packed.qpk 
 row "restore a pipe"                  0 "+r" "" "" "" "$same r" "-d <packed.qpk >r"
 row "-o with standard input"          0 "+out" "" "" "" "$same out" "-d -o out <packed.qpk"
 row "a missing file"                  1 "" "$P: missing: No such file or directory" "" "" "" missing
+row "an empty name"                  1 "" "$P: '': No such file or directory" "" "" "" "''"
 row "a folder without -r"             1 "" "$P: folder: is a folder; ignored (-r goes into folders)" "" "" "" folder
 row "-r packs a folder"               0 "+folder/one.qpk +folder/inner/three.qpk" "" "" "" "cmp folder/two.qpk packed.qpk" -r folder
 row "-dr restores a folder"           0 "+folder/two" "" "" "" "$same folder/two" -dr folder/
