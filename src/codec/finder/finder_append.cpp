@@ -1,6 +1,6 @@
 // MatchFinder: its creation in one heap block, and taking bytes into the window.
+#include <array>
 #include <cstring>
-#include <utility>
 
 #include "codec/finder/finder_state.h"
 #include "codec/finder/match_finder.h"
@@ -40,7 +40,8 @@ using FullShape =
 // The small finder: one level, and a copy that slides every 8 KB.
 using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
 
-// Every level files positions once this many bytes have been seen.
+// The longest level's length: a run counted from this long on files its positions in every
+// level as any longer one would.
 constexpr uint32_t kLongestLevel = 12;
 static_assert(FullShape::table.levels[FullShape::table.level_count - 1].length == kLongestLevel,
               "the longest level is the full finder's last");
@@ -72,21 +73,59 @@ inline void FileInBucket(uint16_t *head, uint16_t *link, uint32_t bucket, uint32
   head[bucket] = static_cast<uint16_t>(pos);
 }
 
-// Files position `pos`, whose bytes start at `bytes`, in level `lv` (of any length): the
-// first bytes' slow path. With `run_length` >= the level's length those bytes are one byte
-// repeated, and pos goes to the extra bucket instead (the small finder passes 0).
+// Files position `pos`, whose bytes start at `bytes`, in the first level: the first bytes'
+// slow path. With `run_length` >= the level's length those bytes are one byte repeated, and
+// pos goes to the extra bucket instead (the small finder passes 0).
 void FileInLevel(ChainLevel *lv, const uint8_t *bytes, uint32_t pos, uint32_t run_length) {
   uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : FindBucket(lv, bytes);
   FileInBucket(lv->head, lv->link, bucket, pos);
 }
 
-// FileInLevel with the level's length and hash bits known at compile time.
-template <class L, bool kRuns>
-inline void FileInLevelFixed(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t pos,
-                             uint32_t run_length) {
-  uint32_t bucket = HashBytes<L::length>(bytes, L::bits);
-  if constexpr (kRuns) bucket = run_length >= L::length ? 1u << L::bits : bucket;
-  FileInBucket(head, link, bucket, pos);
+// True when the `k` bytes at p are one byte repeated. Reads exactly p[0, k).
+template <uint32_t k>
+[[nodiscard]] inline bool OneByteRepeated(const uint8_t *p) {
+  if constexpr (k == 3) {
+    uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+    return (v >> 8) == (v & 0xFFFFu);
+  } else if constexpr (k == 4) {
+    uint32_t v = Load32(p);
+    return (v >> 8) == (v & 0xFFFFFFu);
+  } else if constexpr (k == 6) {
+    uint64_t v = Load32(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
+    return (v >> 8) == (v & 0xFFFFFFFFFFull);
+  } else {
+    static_assert(k == 12, "no test for this length");
+    uint64_t v = Load64(p);
+    return (v >> 8) == (v & 0xFFFFFFFFFFFFFFull) && Load32(p + 8) == (v >> 56) * 0x01010101u;
+  }
+}
+
+// Files the positions [from, to) of a lazy level, whose length and hash bits are those of L,
+// in order. A position whose bytes are one byte repeated goes to the extra bucket, as the
+// first level's run count sends it there.
+template <class L>
+void FileRange(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) {
+  QUILLPACK_ASSERT(lv->length == L::length && lv->hash_bits == L::bits);
+  uint16_t *head = lv->head;
+  uint16_t *link = lv->link;
+  for (uint32_t pos = from; pos < to; ++pos) {
+    const uint8_t *bytes = copy + pos;
+    uint32_t bucket = HashBytes<L::length>(bytes, L::bits);
+    bucket = OneByteRepeated<L::length>(bytes) ? 1u << L::bits : bucket;
+    FileInBucket(head, link, bucket, pos);
+  }
+}
+
+template <class L>
+void FileRangeOf(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) {
+  FileRange<L>(lv, copy, from, to);
+}
+
+// The lazy levels' filing routines, by level; the first level's entry is never called.
+template <bool kRuns, uint32_t kRoom, class... L>
+constexpr auto LazyFilers(Shape<kRuns, kRoom, L...>) {
+  using Filer = void (*)(ChainLevel *, const uint8_t *, uint32_t, uint32_t);
+  return std::array<Filer, sizeof...(L)>{&FileRangeOf<L>...};
 }
 
 // The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
@@ -111,24 +150,27 @@ inline void TakeInByte(RunLists *runs, const uint8_t *copy, uint32_t end, uint32
   }
 }
 
-// Takes in the bytes up to `to_end`, once every level is filing (kLongestLevel bytes seen): for
-// each byte, the position it completes in each level, all levels at once. One pass per byte rather
-// than one per level keeps a one-byte append (a literal) cheap.
-template <bool kRuns, uint32_t kRoom, class... L, size_t... I>
-void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
-                  std::index_sequence<I...>) {
+// Takes in the bytes up to `to_end`, once the first level is filing (kMinMatch bytes seen):
+// for each byte, the position it completes in the first level. The other levels wait for a
+// search that asks for them.
+template <bool kRuns, class L0>
+void TakeInSteady(MatchFinder *f, uint32_t to_end) {
+  QUILLPACK_ASSERT(f->level[0].length == L0::length && L0::length == kMinMatch);
   const uint8_t *copy = f->copy - f->base;  // indexed by position
-  ChainLevel *level = f->level;
+  uint16_t *head = f->level[0].head;
+  uint16_t *link = f->level[0].link;
+  RunLists *runs = f->runs;
   uint32_t end = f->end;
   uint32_t oldest = f->oldest;
   uint32_t run_length = f->run_length;
   uint8_t last = f->last;
   while (end < to_end) {
-    TakeInByte<kRuns>(f->runs, copy, end, &oldest, &run_length, &last);
+    TakeInByte<kRuns>(runs, copy, end, &oldest, &run_length, &last);
     ++end;
-    (FileInLevelFixed<L, kRuns>(level[I].head, level[I].link, copy + (end - L::length),
-                                end - L::length, run_length),
-     ...);
+    uint32_t pos = end - L0::length;
+    uint32_t bucket = HashBytes<L0::length>(copy + pos, L0::bits);
+    if constexpr (kRuns) bucket = run_length >= L0::length ? 1u << L0::bits : bucket;
+    FileInBucket(head, link, bucket, pos);
   }
   f->end = end;
   f->oldest = oldest;
@@ -136,28 +178,25 @@ void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
   f->last = last;
 }
 
-template <bool kRuns, uint32_t kRoom, class... L>
-void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> shape) {
-  TakeInSteady(f, to_end, shape, std::index_sequence_for<L...>{});
+template <bool kRuns, uint32_t kRoom, class L0, class... L>
+void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L0, L...>) {
+  TakeInSteady<kRuns, L0>(f, to_end);
 }
 
 // Takes in the bytes up to `to_end` (already in the copy).
 void TakeInBytes(MatchFinder *f, uint32_t to_end) {
-  // The first bytes: each level starts filing once its first position is complete.
+  // The first bytes: the first level starts filing once its first position is complete.
   const uint8_t *copy = f->copy - f->base;  // indexed by position
-  while (f->end < to_end && f->end - f->first < kLongestLevel) {
+  while (f->end < to_end && f->end - f->first < kMinMatch) {
     if (f->runs != nullptr) {
       TakeInByte<true>(f->runs, copy, f->end, &f->oldest, &f->run_length, &f->last);
     } else {
       TakeInByte<false>(nullptr, copy, f->end, &f->oldest, &f->run_length, &f->last);
     }
-    const uint32_t run_length = f->run_length;  // 0 in the small finder
     const uint32_t end = ++f->end;
-    for (uint32_t i = 0; i < f->level_count; ++i) {
-      ChainLevel *lv = &f->level[i];
-      if (end - f->first >= lv->length)
-        FileInLevel(lv, LocateBytes(f, end - lv->length), end - lv->length, run_length);
-    }
+    ChainLevel *lv = &f->level[0];
+    if (end - f->first >= lv->length)
+      FileInLevel(lv, LocateBytes(f, end - lv->length), end - lv->length, f->run_length);
   }
   if (f->runs != nullptr) {
     TakeInSteady(f, to_end, FullShape{});
@@ -165,6 +204,22 @@ void TakeInBytes(MatchFinder *f, uint32_t to_end) {
     TakeInSteady(f, to_end, SmallShape{});
   }
 }
+
+}  // namespace
+
+void FileLevelUpToEnd(MatchFinder *f, uint32_t i) {
+  QUILLPACK_ASSERT(i > 0 && i < f->level_count && f->runs != nullptr);
+  static constexpr auto kFilers = LazyFilers(FullShape{});
+  ChainLevel *lv = &f->level[i];
+  // Positions that have left the window are never asked for: a level that has not been asked
+  // for since starts again at the window's oldest byte.
+  const uint32_t from = lv->next > f->oldest ? lv->next : f->oldest;
+  const uint32_t to = f->end - lv->length + 1;
+  if (from < to) kFilers[i](lv, f->copy - f->base, from, to);
+  lv->next = to;
+}
+
+namespace {
 
 // At a sweep point, where the window is full, sets every head that names a position older
 // than the window to end - kWindowSize. That is the window's oldest position now, a real
@@ -199,6 +254,12 @@ void RebasePositions(MatchFinder *f) {
   // The copy starts no more than its room (32768 or less) before the window: above delta.
   QUILLPACK_ASSERT(f->base <= f->oldest && f->oldest - f->base <= f->copy_size - kWindowSize);
   if (f->runs != nullptr) RunListsRebase(f->runs, delta, f->oldest);
+  // A lazy level's next position, when it has fallen behind the window, is the window's
+  // oldest: the positions between were never to be filed.
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    lv->next = (lv->next > f->oldest ? lv->next : f->oldest) - delta;
+  }
   f->end -= delta;
   f->oldest -= delta;
   f->base -= delta;
@@ -235,6 +296,7 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     lv->unfolded = p;
     std::memset(lv->unfolded, 0, kWindowSize / 8);
     p += AlignUp(kWindowSize / 8);
+    lv->next = first_position;
   }
   f->runs = nullptr;
   if (shape.runs) {

@@ -7,17 +7,27 @@
 namespace quillpack {
 namespace {
 
-// Newest first: the length of the first position of the lookahead's bucket that reaches k
-// (its k bytes are the lookahead's), or 0 when none does.
-uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
+// The position that level `i`'s bucket of the lookahead names first (older than `oldest`
+// when the bucket holds nothing in the window).
+inline uint32_t BucketHead(const MatchFinder *f, uint32_t i, const uint8_t *look) {
+  const ChainLevel *lv = &f->level[i];
+  // The first level, asked at every search, hashes without looking up its length.
+  uint32_t bucket = i == 0 ? HashBytes<kMinMatch>(look, lv->hash_bits) : FindBucket(lv, look);
+  return ResolveHead(lv->head[bucket], f->end);
+}
+
+// Newest first: the first position of the lookahead's bucket of level `i` that reaches k (its
+// k bytes are the lookahead's) and its length, or length 0 when none does.
+Best ProbeLevel(MatchFinder *f, uint32_t i, const Lookahead &q) {
+  ChainLevel *lv = ReadyLevel(f, i);
   QUILLPACK_ASSERT(lv->length <= q.max_length);
   const uint32_t k = lv->length;
   const uint32_t oldest = f->oldest;
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  uint32_t pos = BucketHead(f, i, q.look);
   while (pos >= oldest) {
     if (LocateBytes(f, pos)[k - 1] == q.look[k - 1]) {
       uint32_t length = MeasureMatch(f, q, pos);
-      if (length >= k) return length;
+      if (length >= k) return Best{length, pos};
     }
     uint16_t link = FoldLink(f, lv, pos);
     if (link == 0) break;
@@ -25,8 +35,38 @@ uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
     // member is examined again, harmlessly, on the way to its link.
     pos -= link & kLinkDistance;
   }
-  return 0;
+  return Best{0, 0};
 }
+
+// Newest first over the chain of level `lv` from `best.position`, which the walk has reached
+// (the positions before it on the chain being shorter than it): every position weighed into
+// `best`, as WalkBucket would with no streak on the way. True when the chain ends within
+// `budget` positions and without a streak link; false otherwise, with `best` not to be used.
+bool WalkShortChain(const MatchFinder *f, const ChainLevel *lv, const Lookahead &q,
+                    uint32_t budget, Best *best) {
+  uint32_t pos = best->position;
+  for (;;) {
+    uint16_t link = lv->link[pos & kWindowMask];
+    if (link == 0) return true;
+    if ((link & kStreakLink) || budget-- == 0) return false;
+    pos -= link;
+    if (pos < f->oldest) return true;
+    WeighPosition<kNewestFirst>(f, q, pos, best);
+  }
+}
+
+// When a level has not been asked for over this many positions, a search first tries the
+// walk of the level below (WalkShortChain) instead of filing them, given one position walked
+// for every kFilingsPerStep positions to be filed.
+constexpr uint32_t kLagWorthAWalk = 64;
+
+// How many positions level `i` (not the first) has yet to file.
+inline uint32_t UnfiledPositions(const MatchFinder *f, uint32_t i) {
+  const ChainLevel *lv = &f->level[i];
+  const uint32_t from = lv->next > f->oldest ? lv->next : f->oldest;
+  return f->end - from >= lv->length ? f->end - from - (lv->length - 1) : 0;
+}
+constexpr uint32_t kFilingsPerStep = 8;
 
 // The lookahead keeps some period for its first `extent` bytes (e) and byte e breaks it. A
 // candidate longer than e matches the lookahead's first e + 1 bytes, so for the longest level
@@ -35,19 +75,19 @@ uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
 // byte repeated, where run lists keep those apart) takes in the break, which few stretches
 // share. Weighs every candidate that bucket names into `best`; the best is the answer when it
 // is longer than e, and otherwise no candidate is. False when no such g exists.
-bool WeighPastBreak(const MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
+bool WeighPastBreak(MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
   QUILLPACK_ASSERT(extent >= kMinMatch && extent < q.max_length);
-  const ChainLevel *lv = &f->level[0];
-  for (uint32_t i = 1; i < f->level_count && f->level[i].length <= extent + 1; ++i)
-    lv = &f->level[i];
-  const uint32_t k = lv->length;
+  uint32_t level = 0;
+  while (level + 1 < f->level_count && f->level[level + 1].length <= extent + 1) ++level;
+  const uint32_t k = f->level[level].length;
   uint32_t g = extent + 1 - k;
   while (f->runs != nullptr && CountRunPrefix(q.look + g, q.look[g], k) == k) {
     if (g == 0) return false;
     --g;
   }
+  const ChainLevel *lv = ReadyLevel(f, level);
   *best = Best{0, 0};
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look + g)], f->end);
+  uint32_t pos = BucketHead(f, level, q.look + g);
   while (pos >= f->oldest + g) {
     WeighPosition<kNewestFirst>(f, q, pos - g, best);
     uint16_t link = lv->link[pos & kWindowMask];
@@ -96,10 +136,11 @@ Best WalkOldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t pos,
 // the lookahead turns out periodic like a streak of the bucket: then past the break the answer
 // is found directly, short of it the match cannot exceed the lookahead's periodic extent, and
 // the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
-Best WalkBucket(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
+Best WalkBucket(MatchFinder *f, uint32_t i, Lookahead &q, uint32_t cap) {
+  ChainLevel *lv = ReadyLevel(f, i);
   QUILLPACK_ASSERT(lv->length <= cap && cap <= q.max_length);
   Best best{0, 0};
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  uint32_t pos = BucketHead(f, i, q.look);
   while (pos >= f->oldest) {
     uint16_t link = FoldLink(f, lv, pos);
     if (link & kStreakLink) {
@@ -139,7 +180,7 @@ Best WalkBucket(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
 // matches r (the lookahead's run ends first); the one with e - x = r matches r and then
 // whatever follows both runs. The run touching the window's end matches min(r, end - x)
 // from any of its positions, best from a.
-Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
+Best SearchRuns(MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
   QUILLPACK_ASSERT(f->runs != nullptr && r >= kMinMatch && r <= q.max_length);
   // Past the end of the lookahead's run only the break lookup can find a candidate; short of
   // it the first run long enough ends the search.
@@ -184,28 +225,42 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
   // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
   // up to r: positions whose bytes there are one byte repeated are kept out of them.
-  uint32_t r = f->runs != nullptr ? CountRunPrefix(look, look[0], q.max_length) : 0;
+  uint32_t r = 0;
+  if (f->runs != nullptr && look[1] == look[0]) r = CountRunPrefix(look, look[0], q.max_length);
   uint32_t i = 0;
   while (i < f->level_count && f->level[i].length <= r) ++i;
-  uint32_t known = 0;  // length of a candidate found so far
-  int top = -1;        // the highest level known to hold a candidate reaching its length
+  Best found{0, 0};      // the last probe's candidate, reaching its level
+  uint32_t probed = 0;   // the level it was found in
+  int top = -1;          // the highest level known to hold a candidate reaching its length
   uint32_t cap = q.max_length;
+  Best best{0, 0};
+  bool answered = false;
   for (; i < f->level_count; ++i) {
-    ChainLevel *lv = &f->level[i];
-    if (lv->length > q.max_length) break;
-    if (lv->length > known) {
-      uint32_t length = ProbeLevel(f, lv, q);
-      if (length < lv->length) {
-        cap = lv->length - 1;
+    const uint32_t k = f->level[i].length;
+    if (k > q.max_length) break;
+    if (k > found.length) {
+      // A level not asked for in a long while is filed only when the bucket that found the
+      // candidate turns out too long to walk whole.
+      const uint32_t lag = i > 0 ? UnfiledPositions(f, i) : 0;
+      if (found.length > 0 && lag >= kLagWorthAWalk) {
+        best = found;
+        answered = WalkShortChain(f, &f->level[probed], q, lag / kFilingsPerStep, &best);
+        if (answered) break;
+      }
+      Best probe = ProbeLevel(f, i, q);
+      if (probe.length < k) {
+        cap = k - 1;
         break;
       }
-      known = length;
+      found = probe;
+      probed = i;
     }
     top = static_cast<int>(i);
   }
-  Best best{0, 0};
-  if (top >= 0) {
-    best = WalkBucket(f, &f->level[top], q, cap);
+  if (answered) {
+    // best is the answer already
+  } else if (top >= 0) {
+    best = WalkBucket(f, static_cast<uint32_t>(top), q, cap);
   } else if (r >= kMinMatch) {
     best = SearchRuns(f, q, r, cap);
   }
@@ -215,7 +270,7 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   uint32_t step = best.length >= kMinMatch ? best.length : 1;
   if (available >= step + kMinMatch && step + kMinMatch <= kMaxMatch) {
     const ChainLevel *first = &f->level[0];
-    QUILLPACK_PREFETCH(&first->head[FindBucket(first, look + step)]);
+    QUILLPACK_PREFETCH(&first->head[HashBytes<kMinMatch>(look + step, first->hash_bits)]);
   }
   if (best.length < kMinMatch) return Match{false, 0, 0};
   // A match never runs past the window's newest byte, nor reaches past its oldest.

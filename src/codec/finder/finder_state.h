@@ -72,6 +72,10 @@ struct ChainLevel {
   uint16_t *link;     // by position mod kWindowSize: see kStreakLink
   uint8_t *period;    // by position mod kWindowSize: a streak head's period
   uint8_t *unfolded;  // by position mod kWindowSize, a bit each: a fold was tried in vain
+  // The next position to file. The first level files each position as soon as its bytes are
+  // in; the others only when a search asks for them (ReadyLevel), and then every position
+  // from here, or from the window's oldest, up to the newest complete one.
+  uint32_t next;
 };
 
 struct MatchFinder {
@@ -90,6 +94,18 @@ struct MatchFinder {
                       // in the small finder, which walks newest first only
   uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
+
+// Files the positions of level `i` (not the first) that are complete but not yet filed,
+// those that have left the window excepted, so that the level holds every position s of the
+// window with s + length <= end.
+void FileLevelUpToEnd(MatchFinder *f, uint32_t i);
+
+// Level `i`, with every complete position of the window filed: ready to be probed or walked.
+[[nodiscard]] inline ChainLevel *ReadyLevel(MatchFinder *f, uint32_t i) {
+  ChainLevel *lv = &f->level[i];
+  if (i > 0 && f->end - lv->next >= lv->length) FileLevelUpToEnd(f, i);
+  return lv;
+}
 
 // The copy's byte at `position`, which must lie between the copy's start and the window's end.
 [[nodiscard]] inline const uint8_t *LocateBytes(const MatchFinder *f, uint32_t position) {
