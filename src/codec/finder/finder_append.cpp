@@ -154,7 +154,7 @@ inline void TakeInByte(RunLists *runs, const uint8_t *copy, uint32_t end, uint32
 // for each byte, the position it completes in the first level. The other levels wait for a
 // search that asks for them.
 template <bool kRuns, class L0>
-void TakeInSteady(MatchFinder *f, uint32_t to_end) {
+inline void TakeInSteady(MatchFinder *f, uint32_t to_end) {
   QUILLPACK_ASSERT(f->level[0].length == L0::length && L0::length == kMinMatch);
   const uint8_t *copy = f->copy - f->base;  // indexed by position
   uint16_t *head = f->level[0].head;
@@ -179,7 +179,7 @@ void TakeInSteady(MatchFinder *f, uint32_t to_end) {
 }
 
 template <bool kRuns, uint32_t kRoom, class L0, class... L>
-void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L0, L...>) {
+inline void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L0, L...>) {
   TakeInSteady<kRuns, L0>(f, to_end);
 }
 
@@ -336,8 +336,10 @@ void MatchFinderDestroy(MatchFinder *finder) {
   PlatformFree(finder);
 }
 
-void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
-  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
+namespace {
+
+// MatchFinderAppend in chunks that end at sweep points and fit the copy's room.
+QUILLPACK_NOINLINE void AppendInChunks(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
   const uint32_t room = f->copy_size - kWindowSize;
   while (count > 0) {
     // Chunks end at sweep points, so no head falls 65536 behind between two sweeps.
@@ -347,18 +349,32 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
       std::memmove(f->copy, LocateBytes(f, f->oldest), f->end - f->oldest);
       f->base = f->oldest;
     }
-    // Most appends are a literal's one byte.
-    if (chunk == 1) {
-      f->copy[f->end - f->base] = bytes[0];
-    } else {
-      std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
-    }
+    std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
     TakeInBytes(f, f->end + chunk);
     bytes += chunk;
     count -= chunk;
     if (f->end == f->sweep) SweepHeads(f);
     if (f->end >= kRebaseMark) RebasePositions(f);
   }
+}
+
+}  // namespace
+
+void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
+  // Most appends are a literal's one byte, which needs no sweep, slide or rebase.
+  const uint32_t end = f->end;
+  if (count == 1 && end + 1 < f->sweep && end - f->base < f->copy_size &&
+      end - f->first >= kMinMatch && end + 1 < kRebaseMark) {
+    f->copy[end - f->base] = bytes[0];
+    if (f->runs != nullptr) {
+      TakeInSteady(f, end + 1, FullShape{});
+    } else {
+      TakeInSteady(f, end + 1, SmallShape{});
+    }
+    return;
+  }
+  AppendInChunks(f, bytes, count);
 }
 
 }  // namespace quillpack

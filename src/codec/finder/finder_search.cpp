@@ -18,7 +18,7 @@ inline uint32_t BucketHead(const MatchFinder *f, uint32_t i, const uint8_t *look
 
 // Newest first: the first position of the lookahead's bucket of level `i` that reaches k (its
 // k bytes are the lookahead's) and its length, or length 0 when none does.
-Best ProbeLevel(MatchFinder *f, uint32_t i, const Lookahead &q) {
+inline Best ProbeLevel(MatchFinder *f, uint32_t i, const Lookahead &q) {
   ChainLevel *lv = ReadyLevel(f, i);
   QUILLPACK_ASSERT(lv->length <= q.max_length);
   const uint32_t k = lv->length;
@@ -217,35 +217,25 @@ Best SearchRuns(MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
   return best;
 }
 
-}  // namespace
-
-Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
-  QUILLPACK_ASSERT(look != nullptr || available == 0);
-  if (available < kMinMatch || f->end == f->oldest) return Match{false, 0, 0};
-  Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
-  // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
-  // up to r: positions whose bytes there are one byte repeated are kept out of them.
-  uint32_t r = 0;
-  if (f->runs != nullptr && look[1] == look[0]) r = CountRunPrefix(look, look[0], q.max_length);
-  uint32_t i = 0;
-  while (i < f->level_count && f->level[i].length <= r) ++i;
-  Best found{0, 0};      // the last probe's candidate, reaching its level
-  uint32_t probed = 0;   // the level it was found in
-  int top = -1;          // the highest level known to hold a candidate reaching its length
+// The levels from `i` up, for a lookahead that starts with r equal bytes (r < the length of
+// level i) and a candidate `found` that the probe of level `probed` gave (length 0: none
+// yet): the longest match, the oldest of equals.
+QUILLPACK_NOINLINE Best SearchLevels(MatchFinder *f, Lookahead &q, uint32_t r, uint32_t i,
+                                     Best found, uint32_t probed) {
+  int top = -1;  // the highest level known to hold a candidate reaching its length
   uint32_t cap = q.max_length;
-  Best best{0, 0};
-  bool answered = false;
   for (; i < f->level_count; ++i) {
     const uint32_t k = f->level[i].length;
     if (k > q.max_length) break;
     if (k > found.length) {
       // A level not asked for in a long while is filed only when the bucket that found the
       // candidate turns out too long to walk whole.
-      const uint32_t lag = i > 0 ? UnfiledPositions(f, i) : 0;
-      if (found.length > 0 && lag >= kLagWorthAWalk) {
-        best = found;
-        answered = WalkShortChain(f, &f->level[probed], q, lag / kFilingsPerStep, &best);
-        if (answered) break;
+      if (found.length > 0) {
+        const uint32_t lag = UnfiledPositions(f, i);
+        Best best = found;
+        if (lag >= kLagWorthAWalk &&
+            WalkShortChain(f, &f->level[probed], q, lag / kFilingsPerStep, &best))
+          return best;
       }
       Best probe = ProbeLevel(f, i, q);
       if (probe.length < k) {
@@ -257,12 +247,31 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
     }
     top = static_cast<int>(i);
   }
-  if (answered) {
-    // best is the answer already
-  } else if (top >= 0) {
-    best = WalkBucket(f, static_cast<uint32_t>(top), q, cap);
-  } else if (r >= kMinMatch) {
-    best = SearchRuns(f, q, r, cap);
+  if (top >= 0) return WalkBucket(f, static_cast<uint32_t>(top), q, cap);
+  if (r >= kMinMatch) return SearchRuns(f, q, r, cap);
+  return Best{0, 0};
+}
+
+}  // namespace
+
+Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
+  QUILLPACK_ASSERT(look != nullptr || available == 0);
+  if (available < kMinMatch || f->end == f->oldest) return Match{false, 0, 0};
+  Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
+  // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
+  // up to r: positions whose bytes there are one byte repeated are kept out of them.
+  uint32_t r = 0;
+  if (f->runs != nullptr && look[1] == look[0]) r = CountRunPrefix(look, look[0], q.max_length);
+  Best best{0, 0};
+  if (r < kMinMatch) {
+    // Most searches end at the first level: the probe finds nothing there, so nothing reaches
+    // kMinMatch bytes.
+    Best found = ProbeLevel(f, 0, q);
+    if (found.length > 0) best = SearchLevels(f, q, r, 0, found, 0);
+  } else {
+    uint32_t i = 0;
+    while (i < f->level_count && f->level[i].length <= r) ++i;
+    best = SearchLevels(f, q, r, i, Best{0, 0}, 0);
   }
   // The compressor's next search most likely starts just after this answer: its first bucket
   // is fetched while the window takes this token's bytes in (when those bytes lie within the
