@@ -1,6 +1,7 @@
 // MatchFinder: its creation in one heap block, and taking bytes into the window.
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "codec/finder/finder_state.h"
 #include "codec/finder/match_finder.h"
@@ -81,51 +82,48 @@ void FileInLevel(ChainLevel *lv, const uint8_t *bytes, uint32_t pos, uint32_t ru
   FileInBucket(lv->head, lv->link, bucket, pos);
 }
 
-// True when the `k` bytes at p are one byte repeated. Reads exactly p[0, k).
-template <uint32_t k>
-[[nodiscard]] inline bool OneByteRepeated(const uint8_t *p) {
-  if constexpr (k == 3) {
-    uint32_t v = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
-    return (v >> 8) == (v & 0xFFFFu);
-  } else if constexpr (k == 4) {
-    uint32_t v = Load32(p);
-    return (v >> 8) == (v & 0xFFFFFFu);
-  } else if constexpr (k == 6) {
-    uint64_t v = Load32(p) | static_cast<uint64_t>(p[4]) << 32 | static_cast<uint64_t>(p[5]) << 40;
-    return (v >> 8) == (v & 0xFFFFFFFFFFull);
-  } else {
-    static_assert(k == 12, "no test for this length");
-    uint64_t v = Load64(p);
-    return (v >> 8) == (v & 0xFFFFFFFFFFFFFFull) && Load32(p + 8) == (v >> 56) * 0x01010101u;
-  }
-}
-
-// Files the positions [from, to) of a lazy level, whose length and hash bits are those of L,
-// in order. A position whose bytes are one byte repeated goes to the extra bucket, as the
-// first level's run count sends it there.
+// Files the positions [from, to) of the level whose length and hash bits are those of L, in
+// order.
 template <class L>
 void FileRange(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) {
   QUILLPACK_ASSERT(lv->length == L::length && lv->hash_bits == L::bits);
   uint16_t *head = lv->head;
   uint16_t *link = lv->link;
-  for (uint32_t pos = from; pos < to; ++pos) {
-    const uint8_t *bytes = copy + pos;
-    uint32_t bucket = HashBytes<L::length>(bytes, L::bits);
-    bucket = OneByteRepeated<L::length>(bytes) ? 1u << L::bits : bucket;
-    FileInBucket(head, link, bucket, pos);
+  for (uint32_t pos = from; pos < to; ++pos)
+    FileInBucket(head, link, HashBytes<L::length>(copy + pos, L::bits), pos);
+}
+
+// Files, for each end e in (from_end, to_end], the position e - length that e completes in
+// each lazy level (the levels after the first), all levels at once. Every lazy level must
+// hold every position up to from_end already.
+template <bool kRuns, uint32_t kRoom, class L0, class... L, size_t... I>
+void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
+                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...>,
+                            std::index_sequence<I...>) {
+  uint16_t *heads[] = {level[I + 1].head...};
+  uint16_t *links[] = {level[I + 1].link...};
+  for (uint32_t e = from_end + 1; e <= to_end; ++e) {
+    (FileInBucket(heads[I], links[I], HashBytes<L::length>(copy + e - L::length, L::bits),
+                  e - L::length),
+     ...);
   }
 }
 
-template <class L>
-void FileRangeOf(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) {
-  FileRange<L>(lv, copy, from, to);
+template <bool kRuns, uint32_t kRoom, class L0, class... L>
+void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
+                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...> shape) {
+  FileLazyLevelsTogether(level, copy, from_end, to_end, shape, std::index_sequence_for<L...>{});
 }
+
+// A lazy level with at most this many positions to file is filed along with the one a search
+// asks for.
+constexpr uint32_t kFiledAlongSlack = 256;
 
 // The lazy levels' filing routines, by level; the first level's entry is never called.
 template <bool kRuns, uint32_t kRoom, class... L>
 constexpr auto LazyFilers(Shape<kRuns, kRoom, L...>) {
   using Filer = void (*)(ChainLevel *, const uint8_t *, uint32_t, uint32_t);
-  return std::array<Filer, sizeof...(L)>{&FileRangeOf<L>...};
+  return std::array<Filer, sizeof...(L)>{&FileRange<L>...};
 }
 
 // The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
@@ -207,16 +205,41 @@ void TakeInBytes(MatchFinder *f, uint32_t to_end) {
 
 }  // namespace
 
-void FileLevelUpToEnd(MatchFinder *f, uint32_t i) {
-  QUILLPACK_ASSERT(i > 0 && i < f->level_count && f->runs != nullptr);
+void FileLazyLevels(MatchFinder *f, uint32_t asked) {
+  QUILLPACK_ASSERT(f->runs != nullptr && f->level_count == FullShape::table.level_count);
+  QUILLPACK_ASSERT(asked > 0 && asked < f->level_count);
   static constexpr auto kFilers = LazyFilers(FullShape{});
-  ChainLevel *lv = &f->level[i];
+  const uint8_t *copy = f->copy - f->base;  // indexed by position
   // Positions that have left the window are never asked for: a level that has not been asked
   // for since starts again at the window's oldest byte.
-  const uint32_t from = lv->next > f->oldest ? lv->next : f->oldest;
-  const uint32_t to = f->end - lv->length + 1;
-  if (from < to) kFilers[i](lv, f->copy - f->base, from, to);
-  lv->next = to;
+  uint32_t filed_end[kMaxLevels];
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    const ChainLevel *lv = &f->level[i];
+    filed_end[i] = (lv->next > f->oldest ? lv->next : f->oldest) + lv->length - 1;
+  }
+  // Levels only a little behind are filed along with the one asked for: on data with repeats
+  // each is asked for at nearly every search. When all are, each is filed alone up to the end
+  // the most advanced one has reached, then all of them together.
+  bool along[kMaxLevels];
+  bool all = true;
+  uint32_t common_end = 0;
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    along[i] = i == asked || f->end - filed_end[i] <= kFiledAlongSlack;
+    all = all && along[i];
+    if (filed_end[i] > common_end) common_end = filed_end[i];
+  }
+  if (!all || common_end > f->end) common_end = f->end;
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    if (along[i] && filed_end[i] < common_end)
+      kFilers[i](lv, copy, filed_end[i] - lv->length + 1, common_end - lv->length + 1);
+  }
+  if (all) FileLazyLevelsTogether(f->level, copy, common_end, f->end, FullShape{});
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    const uint32_t to = f->end - lv->length + 1;
+    if (along[i] && to > lv->next) lv->next = to;
+  }
 }
 
 namespace {

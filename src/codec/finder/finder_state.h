@@ -95,15 +95,15 @@ struct MatchFinder {
   uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
 
-// Files the positions of level `i` (not the first) that are complete but not yet filed,
-// those that have left the window excepted, so that the level holds every position s of the
-// window with s + length <= end.
-void FileLevelUpToEnd(MatchFinder *f, uint32_t i);
+// Files the positions of level `asked` (not the first) that are complete but not yet filed,
+// those that have left the window excepted, so that it holds every position s of the window
+// with s + length <= end; other levels may be filed up to the end along with it.
+void FileLazyLevels(MatchFinder *f, uint32_t asked);
 
 // Level `i`, with every complete position of the window filed: ready to be probed or walked.
 [[nodiscard]] inline ChainLevel *ReadyLevel(MatchFinder *f, uint32_t i) {
   ChainLevel *lv = &f->level[i];
-  if (i > 0 && f->end - lv->next >= lv->length) FileLevelUpToEnd(f, i);
+  if (i > 0 && f->end - lv->next >= lv->length) FileLazyLevels(f, i);
   return lv;
 }
 
