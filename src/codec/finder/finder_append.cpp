@@ -37,7 +37,7 @@ struct Shape {
 // The full finder: enough levels that a bucket rarely holds many positions reaching one
 // level but not the next; 16-bit buckets where positions are densest.
 using FullShape =
-    Shape<true, kWindowSize, Level<kMinMatch, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>>;
+    Shape<true, kWindowSize, Level<kMinMatch, 16>, Level<4, 15>, Level<6, 15>, Level<12, 15>>;
 // The small finder: one level, and a copy that slides every 8 KB.
 using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
 
