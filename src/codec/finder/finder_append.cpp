@@ -385,15 +385,18 @@ QUILLPACK_NOINLINE void AppendInChunks(MatchFinder *f, const uint8_t *bytes, uin
 
 void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
   QUILLPACK_ASSERT(bytes != nullptr || count == 0);
-  // Most appends are a literal's one byte, which needs no sweep, slide or rebase.
+  // Most appends are a literal's one byte or a match's few, which need no sweep, slide or
+  // rebase.
   const uint32_t end = f->end;
-  if (count == 1 && end + 1 < f->sweep && end - f->base < f->copy_size &&
-      end - f->first >= kMinMatch && end + 1 < kRebaseMark) {
-    f->copy[end - f->base] = bytes[0];
+  if (count <= kMaxMatch && end + count < f->sweep && end - f->base + count <= f->copy_size &&
+      end - f->first >= kMinMatch && end + count < kRebaseMark) {
+    uint8_t *to = f->copy + (end - f->base);
+    to[0] = bytes[0];
+    for (uint32_t i = 1; i < count; ++i) to[i] = bytes[i];
     if (f->runs != nullptr) {
-      TakeInSteady(f, end + 1, FullShape{});
+      TakeInSteady(f, end + count, FullShape{});
     } else {
-      TakeInSteady(f, end + 1, SmallShape{});
+      TakeInSteady(f, end + count, SmallShape{});
     }
     return;
   }
