@@ -210,6 +210,17 @@ void FileLazyLevels(MatchFinder *f, uint32_t asked) {
   QUILLPACK_ASSERT(asked > 0 && asked < f->level_count);
   static constexpr auto kFilers = LazyFilers(FullShape{});
   const uint8_t *copy = f->copy - f->base;  // indexed by position
+  // On data with repeats every level is asked for at nearly every search, so that all of them
+  // have been filed up to the same end, which is in the window: they are filed together.
+  const uint32_t lockstep_end = f->level[1].next + f->level[1].length - 1;
+  bool lockstep = lockstep_end >= f->oldest + kLongestLevel - 1 && lockstep_end <= f->end;
+  for (uint32_t i = 2; i < f->level_count; ++i)
+    lockstep = lockstep && f->level[i].next + f->level[i].length - 1 == lockstep_end;
+  if (lockstep) {
+    FileLazyLevelsTogether(f->level, copy, lockstep_end, f->end, FullShape{});
+    for (uint32_t i = 1; i < f->level_count; ++i) f->level[i].next = f->end - f->level[i].length + 1;
+    return;
+  }
   // Positions that have left the window are never asked for: a level that has not been asked
   // for since starts again at the window's oldest byte.
   uint32_t filed_end[kMaxLevels];
