@@ -1,51 +1,12 @@
 // MatchFinder: its creation in one heap block, and taking bytes into the window.
-#include <array>
 #include <cstring>
-#include <utility>
 
-#include "codec/finder/finder_state.h"
+#include "codec/finder/finder_shape.h"
 #include "codec/finder/match_finder.h"
 #include "platform/platform.h"
 
 namespace quillpack {
 namespace {
-
-struct LevelShape {
-  uint32_t length;
-  uint32_t hash_bits;
-};
-
-struct FinderShape {
-  uint32_t level_count;
-  LevelShape levels[kMaxLevels];
-  uint32_t room;  // bytes of the copy past the window
-  bool runs;      // keeps run lists, files runs in the extra buckets, and has a scratch list
-};
-
-// A finder's shape as types, so that the path that takes bytes in is compiled for it.
-template <uint32_t kLength, uint32_t kBits>
-struct Level {
-  static constexpr uint32_t length = kLength;
-  static constexpr uint32_t bits = kBits;
-};
-
-template <bool kRuns, uint32_t kRoom, class... L>
-struct Shape {
-  static constexpr FinderShape table = {sizeof...(L), {{L::length, L::bits}...}, kRoom, kRuns};
-};
-
-// The full finder: enough levels that a bucket rarely holds many positions reaching one
-// level but not the next; 16-bit buckets where positions are densest.
-using FullShape =
-    Shape<true, kWindowSize, Level<kMinMatch, 16>, Level<4, 15>, Level<6, 15>, Level<12, 15>>;
-// The small finder: one level, and a copy that slides every 8 KB.
-using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
-
-// The longest level's length: a run counted from this long on files its positions in every
-// level as any longer one would.
-constexpr uint32_t kLongestLevel = 12;
-static_assert(FullShape::table.levels[FullShape::table.level_count - 1].length == kLongestLevel,
-              "the longest level is the full finder's last");
 
 constexpr size_t AlignUp(size_t n) {
   return (n + 15) & ~size_t{15};
@@ -54,7 +15,8 @@ constexpr size_t AlignUp(size_t n) {
 size_t BlockSize(const FinderShape &shape) {
   size_t size = AlignUp(sizeof(MatchFinder));
   for (uint32_t i = 0; i < shape.level_count; ++i) {
-    size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + 1) * sizeof(uint16_t));
+    size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + ExtraBuckets(shape.runs, i)) *
+                    sizeof(uint16_t));
     size += AlignUp(kWindowSize * sizeof(uint16_t));
     size += AlignUp(kWindowSize);
     size += AlignUp(kWindowSize / 8);
@@ -64,66 +26,12 @@ size_t BlockSize(const FinderShape &shape) {
   return size + AlignUp(kWindowSize + shape.room);
 }
 
-// Files position `pos` in `bucket` of a level: two stores.
-inline void FileInBucket(uint16_t *head, uint16_t *link, uint32_t bucket, uint32_t pos) {
-  uint32_t distance = static_cast<uint16_t>(pos - head[bucket]);
-  // 0 when the older position is out of reach; without a branch, which random data would
-  // mispredict half the time.
-  uint32_t in_reach = (distance >> 15) - 1;
-  link[pos & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
-  head[bucket] = static_cast<uint16_t>(pos);
-}
-
 // Files position `pos`, whose bytes start at `bytes`, in the first level: the first bytes'
 // slow path. With `run_length` >= the level's length those bytes are one byte repeated, and
 // pos goes to the extra bucket instead (the small finder passes 0).
 void FileInLevel(ChainLevel *lv, const uint8_t *bytes, uint32_t pos, uint32_t run_length) {
   uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : FindBucket(lv, bytes);
   FileInBucket(lv->head, lv->link, bucket, pos);
-}
-
-// Files the positions [from, to) of the level whose length and hash bits are those of L, in
-// order.
-template <class L>
-void FileRange(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) {
-  QUILLPACK_ASSERT(lv->length == L::length && lv->hash_bits == L::bits);
-  uint16_t *head = lv->head;
-  uint16_t *link = lv->link;
-  for (uint32_t pos = from; pos < to; ++pos)
-    FileInBucket(head, link, HashBytes<L::length>(copy + pos, L::bits), pos);
-}
-
-// Files, for each end e in (from_end, to_end], the position e - length that e completes in
-// each lazy level (the levels after the first), all levels at once. Every lazy level must
-// hold every position up to from_end already.
-template <bool kRuns, uint32_t kRoom, class L0, class... L, size_t... I>
-void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
-                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...>,
-                            std::index_sequence<I...>) {
-  uint16_t *heads[] = {level[I + 1].head...};
-  uint16_t *links[] = {level[I + 1].link...};
-  for (uint32_t e = from_end + 1; e <= to_end; ++e) {
-    (FileInBucket(heads[I], links[I], HashBytes<L::length>(copy + e - L::length, L::bits),
-                  e - L::length),
-     ...);
-  }
-}
-
-template <bool kRuns, uint32_t kRoom, class L0, class... L>
-void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
-                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...> shape) {
-  FileLazyLevelsTogether(level, copy, from_end, to_end, shape, std::index_sequence_for<L...>{});
-}
-
-// A lazy level with at most this many positions to file is filed along with the one a search
-// asks for.
-constexpr uint32_t kFiledAlongSlack = 256;
-
-// The lazy levels' filing routines, by level; the first level's entry is never called.
-template <bool kRuns, uint32_t kRoom, class... L>
-constexpr auto LazyFilers(Shape<kRuns, kRoom, L...>) {
-  using Filer = void (*)(ChainLevel *, const uint8_t *, uint32_t, uint32_t);
-  return std::array<Filer, sizeof...(L)>{&FileRange<L>...};
 }
 
 // The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
@@ -203,58 +111,6 @@ void TakeInBytes(MatchFinder *f, uint32_t to_end) {
   }
 }
 
-}  // namespace
-
-void FileLazyLevels(MatchFinder *f, uint32_t asked) {
-  QUILLPACK_ASSERT(f->runs != nullptr && f->level_count == FullShape::table.level_count);
-  QUILLPACK_ASSERT(asked > 0 && asked < f->level_count);
-  static constexpr auto kFilers = LazyFilers(FullShape{});
-  const uint8_t *copy = f->copy - f->base;  // indexed by position
-  // On data with repeats every level is asked for at nearly every search, so that all of them
-  // have been filed up to the same end, which is in the window: they are filed together.
-  const uint32_t lockstep_end = f->level[1].next + f->level[1].length - 1;
-  bool lockstep = lockstep_end >= f->oldest + kLongestLevel - 1 && lockstep_end <= f->end;
-  for (uint32_t i = 2; i < f->level_count; ++i)
-    lockstep = lockstep && f->level[i].next + f->level[i].length - 1 == lockstep_end;
-  if (lockstep) {
-    FileLazyLevelsTogether(f->level, copy, lockstep_end, f->end, FullShape{});
-    for (uint32_t i = 1; i < f->level_count; ++i) f->level[i].next = f->end - f->level[i].length + 1;
-    return;
-  }
-  // Positions that have left the window are never asked for: a level that has not been asked
-  // for since starts again at the window's oldest byte.
-  uint32_t filed_end[kMaxLevels];
-  for (uint32_t i = 1; i < f->level_count; ++i) {
-    const ChainLevel *lv = &f->level[i];
-    filed_end[i] = (lv->next > f->oldest ? lv->next : f->oldest) + lv->length - 1;
-  }
-  // Levels only a little behind are filed along with the one asked for: on data with repeats
-  // each is asked for at nearly every search. When all are, each is filed alone up to the end
-  // the most advanced one has reached, then all of them together.
-  bool along[kMaxLevels];
-  bool all = true;
-  uint32_t common_end = 0;
-  for (uint32_t i = 1; i < f->level_count; ++i) {
-    along[i] = i == asked || f->end - filed_end[i] <= kFiledAlongSlack;
-    all = all && along[i];
-    if (filed_end[i] > common_end) common_end = filed_end[i];
-  }
-  if (!all || common_end > f->end) common_end = f->end;
-  for (uint32_t i = 1; i < f->level_count; ++i) {
-    ChainLevel *lv = &f->level[i];
-    if (along[i] && filed_end[i] < common_end)
-      kFilers[i](lv, copy, filed_end[i] - lv->length + 1, common_end - lv->length + 1);
-  }
-  if (all) FileLazyLevelsTogether(f->level, copy, common_end, f->end, FullShape{});
-  for (uint32_t i = 1; i < f->level_count; ++i) {
-    ChainLevel *lv = &f->level[i];
-    const uint32_t to = f->end - lv->length + 1;
-    if (along[i] && to > lv->next) lv->next = to;
-  }
-}
-
-namespace {
-
 // At a sweep point, where the window is full, sets every head that names a position older
 // than the window to end - kWindowSize. That is the window's oldest position now, a real
 // position that a walk weighs by its own bytes and leaves through its link, and older than
@@ -267,7 +123,7 @@ void SweepHeads(MatchFinder *f) {
   const uint16_t newest = static_cast<uint16_t>(f->end - 1);
   for (uint32_t i = 0; i < f->level_count; ++i) {
     uint16_t *head = f->level[i].head;
-    uint32_t buckets = (1u << f->level[i].hash_bits) + 1;
+    uint32_t buckets = (1u << f->level[i].hash_bits) + ExtraBuckets(f->runs != nullptr, i);
     for (uint32_t b = 0; b < buckets; ++b) {
       uint16_t age = static_cast<uint16_t>(newest - head[b]);
       head[b] = (age & 0x8000) ? stale : head[b];  // age >= kWindowSize
@@ -317,7 +173,7 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     lv->length = shape.levels[i].length;
     lv->hash_bits = shape.levels[i].hash_bits;
     lv->fold_period = i + 1 == shape.level_count ? kMaxStreakPeriod : lv->length;
-    size_t heads = (size_t{1} << lv->hash_bits) + 1;
+    size_t heads = (size_t{1} << lv->hash_bits) + ExtraBuckets(shape.runs, i);
     lv->head = reinterpret_cast<uint16_t *>(p);
     // Every bucket starts out naming the position kWindowSize before the first: empty.
     for (size_t b = 0; b < heads; ++b)
@@ -399,7 +255,7 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
   // Most appends are a literal's one byte or a match's few, which need no sweep, slide or
   // rebase.
   const uint32_t end = f->end;
-  if (count <= kMaxMatch && end + count < f->sweep && end - f->base + count <= f->copy_size &&
+  if (count - 1 < kMaxMatch && end + count < f->sweep && end - f->base + count <= f->copy_size &&
       end - f->first >= kMinMatch && end + count < kRebaseMark) {
     uint8_t *to = f->copy + (end - f->base);
     to[0] = bytes[0];

@@ -42,8 +42,8 @@ inline Best ProbeLevel(MatchFinder *f, uint32_t i, const Lookahead &q) {
 // (the positions before it on the chain being shorter than it): every position weighed into
 // `best`, as WalkBucket would with no streak on the way. True when the chain ends within
 // `budget` positions and without a streak link; false otherwise, with `best` not to be used.
-bool WalkShortChain(const MatchFinder *f, const ChainLevel *lv, const Lookahead &q,
-                    uint32_t budget, Best *best) {
+bool WalkShortChain(const MatchFinder *f, const ChainLevel *lv, const Lookahead &q, uint32_t budget,
+                    Best *best) {
   uint32_t pos = best->position;
   for (;;) {
     uint16_t link = lv->link[pos & kWindowMask];

@@ -58,9 +58,10 @@ constexpr uint32_t kRunLengthLimit = UINT32_MAX;
 constexpr uint16_t kNotedStreak = 0x8000;
 
 // One chain level: every window position s whose `length` bytes are all in the window is in
-// the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
-// those bytes are one byte repeated; such positions go to an extra bucket, head[1 << bits],
-// which no lookahead hashes to.
+// the chain of the bucket its `length` bytes hash to (the levels above the first once a search
+// has asked for them), except in the first level of a finder with run lists, where positions
+// whose bytes are one byte repeated go to an extra bucket, head[1 << bits], which no
+// lookahead hashes to.
 struct ChainLevel {
   uint32_t length;     // bytes hashed
   uint32_t hash_bits;  // log2 of the bucket count
@@ -72,9 +73,9 @@ struct ChainLevel {
   uint16_t *link;     // by position mod kWindowSize: see kStreakLink
   uint8_t *period;    // by position mod kWindowSize: a streak head's period
   uint8_t *unfolded;  // by position mod kWindowSize, a bit each: a fold was tried in vain
-  // The next position to file. The first level files each position as soon as its bytes are
-  // in; the others only when a search asks for them (ReadyLevel), and then every position
-  // from here, or from the window's oldest, up to the newest complete one.
+  // Levels above the first: the next position to file. The first level files each position
+  // as soon as its bytes are in; the others only when a search asks for them (ReadyLevel), and
+  // then every position from here, or from the window's oldest, up to the newest complete one.
   uint32_t next;
 };
 
