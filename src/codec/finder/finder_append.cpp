@@ -144,7 +144,7 @@ void RebasePositions(MatchFinder *f) {
   // The copy starts no more than its room (32768 or less) before the window: above delta.
   QUILLPACK_ASSERT(f->base <= f->oldest && f->oldest - f->base <= f->copy_size - kWindowSize);
   if (f->runs != nullptr) RunListsRebase(f->runs, delta, f->oldest);
-  // A lazy level's next position, when it has fallen behind the window, is the window's
+  // An upper level's next position, when it has fallen behind the window, is the window's
   // oldest: the positions between were never to be filed.
   for (uint32_t i = 1; i < f->level_count; ++i) {
     ChainLevel *lv = &f->level[i];

@@ -20,12 +20,12 @@ void FileRange(ChainLevel *lv, const uint8_t *copy, uint32_t from, uint32_t to) 
 }
 
 // Files, for each end e in (from_end, to_end], the position e - length that e completes in
-// each lazy level (the levels after the first), all levels at once. Every lazy level must
+// each upper level (the levels above the first), all levels at once. Every upper level must
 // hold every position up to from_end already.
 template <bool kRuns, uint32_t kRoom, class L0, class... L, size_t... I>
-void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
-                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...>,
-                            std::index_sequence<I...>) {
+void FileUpperLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
+                             uint32_t to_end, Shape<kRuns, kRoom, L0, L...>,
+                             std::index_sequence<I...>) {
   uint16_t *heads[] = {level[I + 1].head...};
   uint16_t *links[] = {level[I + 1].link...};
   for (uint32_t e = from_end + 1; e <= to_end; ++e) {
@@ -36,28 +36,28 @@ void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t fro
 }
 
 template <bool kRuns, uint32_t kRoom, class L0, class... L>
-void FileLazyLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
-                            uint32_t to_end, Shape<kRuns, kRoom, L0, L...> shape) {
-  FileLazyLevelsTogether(level, copy, from_end, to_end, shape, std::index_sequence_for<L...>{});
+void FileUpperLevelsTogether(ChainLevel *level, const uint8_t *copy, uint32_t from_end,
+                             uint32_t to_end, Shape<kRuns, kRoom, L0, L...> shape) {
+  FileUpperLevelsTogether(level, copy, from_end, to_end, shape, std::index_sequence_for<L...>{});
 }
 
-// A lazy level with at most this many positions to file is filed along with the one a search
+// An upper level with at most this many positions to file is filed along with the one a search
 // asks for.
 constexpr uint32_t kFiledAlongSlack = 256;
 
-// The lazy levels' filing routines, by level; the first level's entry is never called.
+// The upper levels' filing routines, by level; the first level's entry is never called.
 template <bool kRuns, uint32_t kRoom, class... L>
-constexpr auto LazyFilers(Shape<kRuns, kRoom, L...>) {
+constexpr auto UpperFilers(Shape<kRuns, kRoom, L...>) {
   using Filer = void (*)(ChainLevel *, const uint8_t *, uint32_t, uint32_t);
   return std::array<Filer, sizeof...(L)>{&FileRange<L>...};
 }
 
 }  // namespace
 
-void FileLazyLevels(MatchFinder *f, uint32_t asked) {
+void FileUpperLevels(MatchFinder *f, uint32_t asked) {
   QUILLPACK_ASSERT(f->runs != nullptr && f->level_count == FullShape::table.level_count);
   QUILLPACK_ASSERT(asked > 0 && asked < f->level_count);
-  static constexpr auto kFilers = LazyFilers(FullShape{});
+  static constexpr auto kFilers = UpperFilers(FullShape{});
   const uint8_t *copy = f->copy - f->base;  // indexed by position
   // On data with repeats every level is asked for at nearly every search, so that all of them
   // have been filed up to the same end, which is in the window: they are filed together.
@@ -66,7 +66,7 @@ void FileLazyLevels(MatchFinder *f, uint32_t asked) {
   for (uint32_t i = 2; i < f->level_count; ++i)
     lockstep = lockstep && f->level[i].next + f->level[i].length - 1 == lockstep_end;
   if (lockstep) {
-    FileLazyLevelsTogether(f->level, copy, lockstep_end, f->end, FullShape{});
+    FileUpperLevelsTogether(f->level, copy, lockstep_end, f->end, FullShape{});
     for (uint32_t i = 1; i < f->level_count; ++i)
       f->level[i].next = f->end - f->level[i].length + 1;
     return;
@@ -95,7 +95,7 @@ void FileLazyLevels(MatchFinder *f, uint32_t asked) {
     if (along[i] && filed_end[i] < common_end)
       kFilers[i](lv, copy, filed_end[i] - lv->length + 1, common_end - lv->length + 1);
   }
-  if (all) FileLazyLevelsTogether(f->level, copy, common_end, f->end, FullShape{});
+  if (all) FileUpperLevelsTogether(f->level, copy, common_end, f->end, FullShape{});
   for (uint32_t i = 1; i < f->level_count; ++i) {
     ChainLevel *lv = &f->level[i];
     const uint32_t to = f->end - lv->length + 1;

@@ -55,10 +55,12 @@ bool WalkShortChain(const MatchFinder *f, const ChainLevel *lv, const Lookahead 
   }
 }
 
-// When a level has not been asked for over this many positions, a search first tries the
-// walk of the level below (WalkShortChain) instead of filing them, given one position walked
-// for every kFilingsPerStep positions to be filed.
+// When a level above the first has at least kLagWorthAWalk positions to file, a search that
+// needs it first walks the bucket of the level below that found its candidate
+// (WalkShortChain), for at most one position per kFilingsPerStep positions to be filed, and
+// files the level only when that bucket turns out longer.
 constexpr uint32_t kLagWorthAWalk = 64;
+constexpr uint32_t kFilingsPerStep = 8;
 
 // How many positions level `i` (not the first) has yet to file.
 inline uint32_t UnfiledPositions(const MatchFinder *f, uint32_t i) {
@@ -66,15 +68,15 @@ inline uint32_t UnfiledPositions(const MatchFinder *f, uint32_t i) {
   const uint32_t from = lv->next > f->oldest ? lv->next : f->oldest;
   return f->end - from >= lv->length ? f->end - from - (lv->length - 1) : 0;
 }
-constexpr uint32_t kFilingsPerStep = 8;
 
 // The lookahead keeps some period for its first `extent` bytes (e) and byte e breaks it. A
 // candidate longer than e matches the lookahead's first e + 1 bytes, so for the longest level
 // k <= e + 1 the position g bytes into it, for any g <= e + 1 - k, is filed in level k under
-// the lookahead's bytes [g, g + k). The largest such g whose bytes are filed there (not one
-// byte repeated, where run lists keep those apart) takes in the break, which few stretches
-// share. Weighs every candidate that bucket names into `best`; the best is the answer when it
-// is longer than e, and otherwise no candidate is. False when no such g exists.
+// the lookahead's bytes [g, g + k). The largest such g whose bytes are not one byte repeated
+// takes in the break, which few stretches share (the bucket of a run's bytes holds every
+// position of every such run). Weighs every candidate that bucket names into `best`; the best
+// is the answer when it is longer than e, and otherwise no candidate is. False when no such g
+// exists.
 bool WeighPastBreak(MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
   QUILLPACK_ASSERT(extent >= kMinMatch && extent < q.max_length);
   uint32_t level = 0;
@@ -229,7 +231,7 @@ QUILLPACK_NOINLINE Best SearchLevels(MatchFinder *f, Lookahead &q, uint32_t r, u
     if (k > q.max_length) break;
     if (k > found.length) {
       // A level not asked for in a long while is filed only when the bucket that found the
-      // candidate turns out too long to walk whole.
+      // candidate turns out too long to walk whole (kLagWorthAWalk).
       if (found.length > 0) {
         const uint32_t lag = UnfiledPositions(f, i);
         Best best = found;

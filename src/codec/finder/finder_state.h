@@ -99,12 +99,12 @@ struct MatchFinder {
 // Files the positions of level `asked` (not the first) that are complete but not yet filed,
 // those that have left the window excepted, so that it holds every position s of the window
 // with s + length <= end; other levels may be filed up to the end along with it.
-void FileLazyLevels(MatchFinder *f, uint32_t asked);
+void FileUpperLevels(MatchFinder *f, uint32_t asked);
 
 // Level `i`, with every complete position of the window filed: ready to be probed or walked.
 [[nodiscard]] inline ChainLevel *ReadyLevel(MatchFinder *f, uint32_t i) {
   ChainLevel *lv = &f->level[i];
-  if (i > 0 && f->end - lv->next >= lv->length) FileLazyLevels(f, i);
+  if (i > 0 && f->end - lv->next >= lv->length) FileUpperLevels(f, i);
   return lv;
 }
 
