@@ -151,7 +151,7 @@ namespace quillpack {
 
 struct MatchFinder;
 
-// How much memory a finder asks for: the full finder (just under 1 MiB) or a small exact index
+// How much memory a finder asks for: the full finder (about 1 MiB) or a small exact index
 // of one level (about 150 KB) for when the full one cannot be had. Both give the same
 // answers; the small one is slower on most data.
 enum MatchFinderSize { kFinderFull, kFinderSmall };
