@@ -1,11 +1,13 @@
 /* Capturing the lines this process prints on its standard output and standard error while a
  * call runs: each descriptor points at a pipe for the duration, drained by a thread.
  *
- * The library prints through the C runtime's stdout and stderr. The descriptors are this
- * process's own, so the library must share the host's C runtime: true of the POSIX builds,
- * and of the mingw-w64 DLLs, which use msvcrt.dll as a mingw-w64 host does. A DLL with a
- * runtime of its own keeps its own descriptors, and a host of it captures at the level of
- * the system's handles or runs the call in a child process instead. */
+ * The library writes its lines to the C runtime's descriptors 1 and 2 (after flushing its
+ * stdout and stderr). The descriptors are this process's own, so the library must share the
+ * host's C runtime: true of the POSIX builds, and of the mingw-w64 DLLs, which use
+ * msvcrt.dll as a mingw-w64 host does. A DLL with a runtime of its own keeps its own
+ * descriptors, and a host of it captures at the level of the system's handles or runs the
+ * call in a child process instead. Descriptors 1 and 2 must be open when the capture begins
+ * (the host gives a closed one the null device), or a pipe would take one's place. */
 #include "message_capture.h"
 
 #include <errno.h>

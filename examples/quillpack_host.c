@@ -15,6 +15,8 @@ typedef int32_t(QUILLPACK_CALL *QuillpackFunction)(const QuillpackChar *, const 
 /* Loading the library by file name and finding a function in it: LoadLibraryA and
  * GetProcAddress on Windows, dlopen and dlsym elsewhere. */
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #define DEFAULT_LIBRARY "quillpack.dll"
@@ -40,8 +42,18 @@ static const char *LibraryError(void) {
   snprintf(text, sizeof text, "error %lu", (unsigned long)GetLastError());
   return text;
 }
+
+static int DescriptorClosed(int fd) {
+  return _get_osfhandle(fd) == -1;
+}
+
+static void OpenNullDevice(void) {
+  _open("NUL", _O_RDWR);
+}
 #else
 #include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
 
 #define DEFAULT_LIBRARY "libquillpack.so.1"
 typedef void *Library;
@@ -63,7 +75,24 @@ static void LibraryClose(Library library) {
 static const char *LibraryError(void) {
   return dlerror();
 }
+
+static int DescriptorClosed(int fd) {
+  return fcntl(fd, F_GETFD) < 0 && errno == EBADF;
+}
+
+static void OpenNullDevice(void) {
+  open("/dev/null", O_RDWR);
+}
 #endif
+
+/* A program started with a standard stream closed has its descriptor free, and the next
+ * file or pipe opened takes it: the capture's own pipe would then stand in for standard
+ * output. Each closed one of descriptors 0 to 2 is given the null device instead (a new
+ * descriptor takes the lowest free number, and those below are open by then). */
+static void OpenClosedStandardStreams(void) {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (DescriptorClosed(fd)) OpenNullDevice();
+}
 
 enum { kSucceeded = 0, kFailed = 1, kNotCalled = 2 };
 
@@ -145,13 +174,18 @@ static QuillpackChar *ArgumentToUtf16(const char *text) {
   return out;
 }
 #else
-/* Converts UTF-8 to a new NUL-terminated UTF-16 string; NULL if malformed or no memory. */
+/* Converts UTF-8 to a new NUL-terminated UTF-16 string; NULL if it is not well-formed (an
+ * overlong form, an encoded surrogate, a value past U+10FFFF, a missing continuation byte)
+ * or no memory. Decoded leniently, overlong forms of '.', '/' or NUL would reach the library
+ * as those characters and name another file than the one the bytes seem to. */
 static QuillpackChar *ArgumentToUtf16(const char *text) {
   size_t n = strlen(text);
   QuillpackChar *out = malloc((n + 1) * sizeof *out);
   if (out == NULL) return NULL;
   size_t o = 0;
   const unsigned char *s = (const unsigned char *)text;
+  /* The smallest value a sequence with this many continuation bytes may carry. */
+  static const unsigned long kLeast[] = {0, 0x80, 0x800, 0x10000};
   while (*s != 0) {
     unsigned long code;
     int extra;
@@ -175,6 +209,10 @@ static QuillpackChar *ArgumentToUtf16(const char *text) {
       }
       code = code << 6 | (*s & 0x3F);
     }
+    if (code < kLeast[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      free(out);
+      return NULL;
+    }
     if (code >= 0x10000) {
       code -= 0x10000;
       out[o++] = (QuillpackChar)(0xD800 + (code >> 10));
@@ -189,6 +227,7 @@ static QuillpackChar *ArgumentToUtf16(const char *text) {
 #endif
 
 int main(int argc, char **argv) {
+  OpenClosedStandardStreams();
   const char *program = argc > 0 ? argv[0] : "quillpack-host";
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     PrintUsage(stdout, program);

@@ -11,8 +11,10 @@
  * open. They are converted to the form the system opens (UTF-8 on POSIX systems, the ANSI
  * code page on Windows) exactly or not at all: a path that cannot be converted, such as one
  * with a character the code page lacks or a lone surrogate, becomes the empty path and fails
- * to open. A call whose output path names its input file (through any link) is refused
- * before the input can be harmed.
+ * to open. A call whose output path names its input file (through any link, even one
+ * swapped in while the call runs) is refused before the input can be harmed: the output is
+ * opened without being cut, compared with the open input, and cut only then. An output that
+ * cannot be opened is left as it was.
  *
  * The return value carries no outcome: both functions always return 999. The outcome is
  * reported only through the output file and the message lines. A success prints exactly one
@@ -31,9 +33,25 @@
  *   Error: Unexpected end of file reading match  Error: Invalid token type: 0xNN
  *   Error: Failed to write decompressed data
  * A path is shown in its converted form between single quotes: "(null)" for an absent path,
- * nothing ('') for one that could not be converted, and each control character in it (bytes
- * below 0x20, and 0x7F) as '?', so a path can never begin a line of its own. After a
- * failure the output file is never deleted and holds at most what was written before it.
+ * nothing ('') for one that could not be converted, and each control character in it (C0,
+ * DEL and C1) and each line or paragraph separator (U+2028, U+2029) as one '?', so a path
+ * can never begin a line of its own. Each line has reached its descriptor (1 or 2, the C
+ * runtime's on Windows) when the call returns: the stream is flushed, then the line written
+ * straight to the descriptor. After a failure the output file is never deleted and holds at
+ * most what was written before it.
+ *
+ * Files and signals: the files a call opens are not inherited by processes the host starts
+ * (closed on exec; non-inheritable handles on Windows) and never take descriptors 0 to 2. A
+ * system call that a signal interrupts is made again. On POSIX systems a call blocks SIGPIPE
+ * and SIGXFSZ on the calling thread, never touching dispositions, so that a write to a pipe
+ * whose reader has gone, or past the file size limit, fails like any other write; it takes
+ * back one such signal only when one of its own writes failed for that reason (EPIPE,
+ * EFBIG), from the thread's own pending signals on Linux (POSIX lets a system take a signal
+ * pending for the whole process first; the host is then still left with one). Every other
+ * one reaches the host once the call returns: one sent meanwhile, and one pending before.
+ * Where the thread already had the same signal pending before the call and the call's write
+ * raised it again, the two are one signal (signals of one kind do not queue): it is left
+ * pending for the host, which thus never loses one. Windows raises no such signals.
  *
  * Memory and limits: a call holds the whole token stream in memory, which for incompressible
  * data is twice the input; the token stream of one call is limited to 2^31 bytes, so the

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Installs what the tests need (scripts/packages.sh), then builds Quillpack and runs every
 # suite: the formatting check, native, the sanitizers, each fuzz target, the Windows DLLs
-# (x64 and x86) under Wine and 32-bit ARM under qemu-user. Every suite runs even after one fails; the script ends
-# with one table of each suite's result, test count, skipped count and time, and exits
-# non-zero when any suite failed.
+# (x64 and x86) under Wine, 32-bit ARM under qemu-user and the web page in Node and Chromium.
+# Every suite runs even after one fails; the script ends with one table of each suite's
+# result, test count, skipped count and time, and exits non-zero when any suite failed.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
 source scripts/packages.sh
 # A package that cannot be installed is named here; the suites that need it then fail, but
 # for Wine's 32-bit loader (an i386 package, the first to go when a mirror is half synced),
 # whose suite is counted as skipped.
-install_packages "${QUILLPACK_TEST_PACKAGES[@]}" ||
+{ install_packages "${QUILLPACK_TEST_PACKAGES[@]}" && install_npm; } ||
   echo "some packages the tests need could not be installed; the suites that need them fail" >&2
 
 counts=$(mktemp "${TMPDIR:-/tmp}/quillpack-counts-XXXXXX")
@@ -47,6 +47,7 @@ done
 suite "windows x64" bash scripts/test-windows.sh x64
 suite "windows x86" bash scripts/test-windows.sh x86
 suite arm bash scripts/test-arm.sh
+suite web bash scripts/test-web.sh
 
 total=$((SECONDS - started))
 echo

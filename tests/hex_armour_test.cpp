@@ -25,7 +25,7 @@ TEST(HexDigitValue, AcceptsBothCasesOnly) {
 
 std::string Written(const Bytes &bytes) {
   TempDir dir;
-  PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "w");
+  PlatformFile *f = PlatformOpenOutput(dir.Path("t").c_str(), "w", nullptr).file;
   EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 1);
   EXPECT_TRUE(PlatformClose(f));
   return ReadTextMode(dir.Path("t"));
@@ -54,7 +54,7 @@ TEST(WriteHexArmour, StopsAtTheFailingCharacter) {
   const uint64_t points[] = {1, 2, 81, chunk + 1, chunk + 2, full.size()};
   for (uint64_t nth : points) {
     TempDir dir;
-    PlatformFile *f = PlatformOpen(dir.Path("t").c_str(), "w");
+    PlatformFile *f = PlatformOpenOutput(dir.Path("t").c_str(), "w", nullptr).file;
     FaultInjectionReset();
     FaultInjectionArm(kFaultWrite, nth);
     EXPECT_EQ(WriteHexArmour(bytes.data(), static_cast<uint32_t>(bytes.size()), f), 0) << nth;

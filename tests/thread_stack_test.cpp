@@ -1,7 +1,13 @@
-// Every call, the failing ones included, on a thread with a 64 KiB stack: the default thread
-// stack of the platform the library was designed for.
+// Every call, the failing ones included, on a small thread stack, with each call's deepest
+// use of it measured: 48 KiB on POSIX systems, which leaves room below the 64 KiB the
+// library promises; 64 KiB on Windows, whose reservations come in 64 KiB granules.
+//
+// Symbols are bound lazily here (the library is loaded so, and the test runs with
+// LD_BIND_NOT=1, see tests/CMakeLists.txt), so every call into another library passes
+// through the dynamic linker's resolver, whose frames save the whole vector register file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -9,6 +15,8 @@
 #include <windows.h>
 #else
 #include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include "codec_calls.h"
@@ -22,43 +30,68 @@ namespace {
 // Instrumented frames are several times larger: these builds check what the calls do on a
 // thread of their own, not the size of its stack.
 constexpr size_t kStack = 1024 * 1024;
-#else
+#elif defined(_WIN32)
 constexpr size_t kStack = 64 * 1024;
+#else
+constexpr size_t kStack = 48 * 1024;
 #endif
+
+// What a run on a small stack came to: whether the thread could be made, and how many bytes
+// of its stack it used at its deepest (0 where that is not measured).
+struct StackRun {
+  bool ran;
+  size_t peak;
+};
 
 #ifdef _WIN32
 DWORD WINAPI RunBody(LPVOID body) {
   (*static_cast<std::function<void()> *>(body))();
   return 0;
 }
+
+StackRun RunOnSmallStack(std::function<void()> body) {
+  HANDLE thread =
+      CreateThread(nullptr, kStack, RunBody, &body, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) return {false, 0};
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  return {true, 0};
+}
 #else
 void *RunBody(void *body) {
   (*static_cast<std::function<void()> *>(body))();
   return nullptr;
 }
-#endif
 
-// Runs `body` on a new thread with a stack of kStack bytes and waits for it. A call that
-// needs more stack crashes the test program. False when no such thread can be made.
-bool RunOnSmallStack(std::function<void()> body) {
-#ifdef _WIN32
-  HANDLE thread =
-      CreateThread(nullptr, kStack, RunBody, &body, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  if (thread == nullptr) return false;
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
-  return true;
-#else
+constexpr unsigned char kUntouched = 0xA5;
+
+// Runs `body` on a new thread whose kStack-byte stack this function maps itself, filled with
+// kUntouched and with an inaccessible page below it (a call that needs more stack crashes
+// the test program), waits for it and measures the part of the stack that was written.
+StackRun RunOnSmallStack(std::function<void()> body) {
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  void *mapped =
+      mmap(nullptr, page + kStack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return {false, 0};
+  auto *guard = static_cast<unsigned char *>(mapped);
+  unsigned char *stack = guard + page;
+  std::memset(stack, kUntouched, kStack);
+  bool made = mprotect(guard, page, PROT_NONE) == 0;
   pthread_attr_t attributes;
-  if (pthread_attr_init(&attributes) != 0) return false;
-  bool made = pthread_attr_setstacksize(&attributes, kStack) == 0;
-  pthread_t thread;
-  made = made && pthread_create(&thread, &attributes, RunBody, &body) == 0;
-  pthread_attr_destroy(&attributes);
-  if (made) pthread_join(thread, nullptr);
-  return made;
-#endif
+  made = made && pthread_attr_init(&attributes) == 0;
+  if (made) {
+    made = pthread_attr_setstack(&attributes, stack, kStack) == 0;
+    pthread_t thread;
+    made = made && pthread_create(&thread, &attributes, RunBody, &body) == 0;
+    pthread_attr_destroy(&attributes);
+    if (made) pthread_join(thread, nullptr);
+  }
+  size_t untouched = 0;
+  while (untouched < kStack && stack[untouched] == kUntouched) ++untouched;
+  munmap(mapped, page + kStack);
+  return {made, kStack - untouched};
 }
+#endif
 
 std::string OneLine(const std::string &text) {
   std::string line;
@@ -67,7 +100,7 @@ std::string OneLine(const std::string &text) {
   return line;
 }
 
-TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
+TEST(ThreadStack, EveryCallRunsOnASmallStack) {
   const Library &library = BuiltLibrary();
   ASSERT_NE(library.pack, nullptr);
   ASSERT_NE(library.unpack, nullptr);
@@ -105,12 +138,16 @@ TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
        "Error: Invalid match distance\n", nullptr},
       {"pack into a missing folder", true, p("big"), p("none/big.qpk"),
        "Error: Cannot open output file '" + p("none/big.qpk") + "'\n", nullptr},
+#ifndef _WIN32
+      {"unpack into a full device", false, p("ref.qpk"), "/dev/full",
+       "Error: Failed to write decompressed data\n", nullptr},
+#endif
   };
   for (const auto &c : cases) {
     HostPath in = Utf16(c.input), out = Utf16(c.output);
-    bool ran = false;
+    StackRun run{false, 0};
     Outcome o = Capture([&] {
-      ran = RunOnSmallStack([&] {
+      run = RunOnSmallStack([&] {
         if (!c.plain_scan) {
           (c.pack ? library.pack : library.unpack)(in.c_str(), out.c_str());
           return;
@@ -125,7 +162,8 @@ TEST(ThreadStack, EveryCallRunsOnSixtyFourKilobytes) {
       });
       return 0;
     });
-    ASSERT_TRUE(ran) << c.name << ": no thread with a stack of " << kStack << " bytes";
+    ASSERT_TRUE(run.ran) << c.name << ": no thread with a stack of " << kStack << " bytes";
+    if (run.peak != 0) std::printf("%-32s %6zu bytes of stack\n", c.name, run.peak);
     EXPECT_EQ(o.err, c.err) << c.name;
     if (c.err.empty()) {
       EXPECT_NE(o.out.find("successful: '" + c.input + "' -> '" + c.output + "'\n"),

@@ -35,18 +35,12 @@ int ReadHexArmour(PlatformFile *stream, ByteBuffer *buffer) {
   HexDecoderInit(&decoder);
   for (;;) {
     size_t got = PlatformRead(stream, text, sizeof text);
-    for (size_t at = 0;;) {
-      HexDecodeResult r = HexDecode(&decoder, text + at, got - at, buffer->data + buffer->length,
-                                    buffer->capacity - buffer->length);
-      buffer->length += static_cast<uint32_t>(r.written);
-      at += r.read;
-      if (r.status == kHexAllRead) break;
-      if (r.status == kHexInvalidCharacter) {
-        PrintContainerFault({kContainerInvalidHexCharacter, 0});
-        return 0;
-      }
-      if (!ByteBufferGrow(buffer)) return 0;
+    HexAppendStatus status = HexDecodeAppend(&decoder, text, got, buffer);
+    if (status == kHexAppendInvalidCharacter) {
+      PrintContainerFault({kContainerInvalidHexCharacter, 0});
+      return 0;
     }
+    if (status == kHexAppendNoMemory) return 0;
     if (got < sizeof text) break;
   }
   if (PlatformReadFailed(stream)) {

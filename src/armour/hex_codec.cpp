@@ -134,6 +134,20 @@ HexDecodeResult HexDecode(HexDecoder *decoder, const uint8_t *text, size_t count
   return HexDecodeResult{status, static_cast<size_t>(p - text), static_cast<size_t>(dst - bytes)};
 }
 
+HexAppendStatus HexDecodeAppend(HexDecoder *decoder, const uint8_t *text, size_t count,
+                                ByteBuffer *buffer) {
+  QUILLPACK_ASSERT(ByteBufferIsSound(buffer));
+  for (size_t at = 0;;) {
+    HexDecodeResult r = HexDecode(decoder, text + at, count - at, buffer->data + buffer->length,
+                                  buffer->capacity - buffer->length);
+    buffer->length += static_cast<uint32_t>(r.written);
+    at += r.read;
+    if (r.status == kHexAllRead) return kHexAppended;
+    if (r.status == kHexInvalidCharacter) return kHexAppendInvalidCharacter;
+    if (!ByteBufferGrow(buffer)) return kHexAppendNoMemory;
+  }
+}
+
 int HexDigitValue(int character) {
   if (character < 0 || character > 255) return -1;
   uint8_t cls = kTable.cls[character];

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "armour/byte_buffer.h"
+
 namespace quillpack {
 
 // Digits on a line of the text; each line, the last one included, ends with a line feed.
@@ -64,6 +66,17 @@ struct HexDecodeResult {
 // bad pair, having written the bytes before it.
 [[nodiscard]] HexDecodeResult HexDecode(HexDecoder *decoder, const uint8_t *text, size_t count,
                                         uint8_t *bytes, size_t room);
+
+enum HexAppendStatus {
+  kHexAppended,                // every character was taken
+  kHexAppendInvalidCharacter,  // a pair holds a character that is neither digit nor space
+  kHexAppendNoMemory,          // the buffer could not grow
+};
+
+// Decodes `text` as HexDecode does and appends the bytes to `buffer`, growing it exactly when
+// a byte would not fit. On failure the bytes decoded before the fault stay appended.
+[[nodiscard]] HexAppendStatus HexDecodeAppend(HexDecoder *decoder, const uint8_t *text,
+                                              size_t count, ByteBuffer *buffer);
 
 // True when no pair is open: the text read so far may end here. Otherwise the text ends
 // after the first character of a pair, whatever that character is.

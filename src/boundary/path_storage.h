@@ -8,11 +8,12 @@
 namespace quillpack {
 
 // Short paths live in `local`; longer ones on the heap, so stack use stays bounded
-// whatever the host passes.
+// whatever the host passes, and small: the two paths sit on the stack beside everything
+// the operation needs.
 struct PathStorage {
   const char *path;  // null for an absent path, else a NUL-terminated string
   char *heap;
-  char local[768];
+  char local[256];
 };
 
 // Converts `wide` into `storage`. A null pointer gives an absent path; a malformed path, or

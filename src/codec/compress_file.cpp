@@ -6,6 +6,7 @@
 #include "armour/hex_armour.h"
 #include "codec/block_coder.h"
 #include "codec/codec.h"
+#include "codec/failure_lines.h"
 #include "codec/finder/match_finder.h"
 #include "codec/format.h"
 #include "codec/match_search.h"
@@ -16,24 +17,31 @@ namespace quillpack {
 namespace {
 
 // Codes the input, block by block as each read delivers it, into `tokens`, searching with
-// `finder` or, when that is null, with the plain scan over `window`. Returns false as soon as
-// an append fails; a read error ends the input like its end does.
-[[nodiscard]] QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, HistoryWindow *window,
-                                                MatchFinder *finder, ByteBuffer *tokens) {
+// `finder`. Returns false as soon as an append fails; a read error ends the input like its
+// end does.
+[[nodiscard]] QUILLPACK_NOINLINE bool CodeInput(PlatformFile *input, MatchFinder *finder,
+                                                ByteBuffer *tokens) {
   uint8_t block[kBlockSize];
   for (;;) {
     size_t n = PlatformRead(input, block, kBlockSize);
     if (n == 0) return true;
-    if (!CodeBlock(block, static_cast<uint32_t>(n), finder, window, tokens)) return false;
+    if (!CodeBlock(block, static_cast<uint32_t>(n), finder, nullptr, tokens)) return false;
   }
 }
 
 // CodeInput with the plain scan. The window lives in this frame alone, so a call with the
-// finder (which keeps its own copy on the heap) holds only the block on the stack.
+// finder (which keeps its own copy on the heap) holds only the block on the stack; and each
+// block is read straight into the window's room after its newest byte, where its bytes join
+// the window as they are coded, so the window's slack is the block buffer here.
 [[nodiscard]] QUILLPACK_NOINLINE bool CodeInputByScan(PlatformFile *input, ByteBuffer *tokens) {
   HistoryWindow window;
   HistoryWindowInit(&window);
-  return CodeInput(input, &window, nullptr, tokens);
+  for (;;) {
+    uint8_t *block = HistoryWindowReserve(&window, kBlockSize);
+    size_t n = PlatformRead(input, block, kBlockSize);
+    if (n == 0) return true;
+    if (!CodeBlock(block, static_cast<uint32_t>(n), nullptr, &window, tokens)) return false;
+  }
 }
 
 }  // namespace
@@ -51,14 +59,14 @@ int CompressFile(const char *input_path, const char *output_path) {
 
   for (uint8_t byte : kHeader) {
     if (!ByteBufferAppend(tokens, byte)) {
-      PlatformPrintError("Error: Buffer allocation failed\n");
+      PlatformPrintError("%s\n", kLineBufferAllocationFailed);
       ok = false;
       break;
     }
   }
-  if (ok && !(finder != nullptr ? CodeInput(op.input, nullptr, finder, tokens)
+  if (ok && !(finder != nullptr ? CodeInput(op.input, finder, tokens)
                                 : CodeInputByScan(op.input, tokens))) {
-    PlatformPrintError("Error: Buffer allocation failed\n");
+    PlatformPrintError("%s\n", kLineBufferAllocationFailed);
     ok = false;
   }
   // A read error is not the end of the input: coding what arrived would store a
@@ -73,8 +81,8 @@ int CompressFile(const char *input_path, const char *output_path) {
     ok = false;
   }
 
-  // Buffered text reaches the file only here; a container cut short by a full disk must
-  // not be reported as written.
+  // Closing may still report a failure (a file system that reports late); a container cut
+  // short must not be reported as written.
   if (!OperationEnd(&op) && ok) {
     PlatformPrintError("Error: Failed to encode compressed data\n");
     ok = false;

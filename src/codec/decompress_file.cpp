@@ -6,6 +6,7 @@
 #include "armour/byte_buffer.h"
 #include "armour/hex_armour.h"
 #include "codec/codec.h"
+#include "codec/failure_lines.h"
 #include "codec/format.h"
 #include "codec/operation.h"
 #include "codec/token_replay.h"
@@ -25,7 +26,7 @@ namespace {
     *written += count;
     return true;
   }
-  PlatformPrintError("Error: Failed to write decompressed data\n");
+  PlatformPrintError("%s\n", kLineWriteDecompressedFailed);
   // A file that refuses to be cut (a pipe, a device) keeps what reached it of the block: the
   // restored file's own bytes at their own offsets, a failure the line above already reports.
   static_cast<void>(PlatformTruncate(output, *written));
@@ -36,7 +37,7 @@ namespace {
 // lines. The reader's chunk lives in this call's frames only.
 [[nodiscard]] QUILLPACK_NOINLINE bool ReadTokens(PlatformFile *input, ByteBuffer *tokens) {
   if (!ReadHexArmour(input, tokens)) {
-    PlatformPrintError("Error: Invalid Hex data\n");
+    PlatformPrintError("%s\n", kLineInvalidHexData);
     return false;
   }
   return true;
@@ -85,16 +86,11 @@ int DecompressFile(const char *input_path, const char *output_path) {
   Operation op;
   if (!OperationBegin(input_path, "r", output_path, "wb", &op)) return 1;
 
-  bool ok = PlatformSetUnbuffered(op.output);
-  if (!ok) {
-    PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
-  } else {
-    ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
-  }
+  bool ok = ReadTokens(op.input, op.tokens) && RestoreTokens(op.tokens, op.output);
 
   // Nothing is buffered, but closing may still fail (a file system that reports late).
   if (!OperationEnd(&op) && ok) {
-    PlatformPrintError("Error: Failed to write decompressed data\n");
+    PlatformPrintError("%s\n", kLineWriteDecompressedFailed);
     ok = false;
   }
   if (!ok) return 1;

@@ -32,7 +32,8 @@ void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint3
   }
   while (count > 0) {
     uint32_t take = count < kWindowSlack ? count : kWindowSlack;
-    std::memcpy(HistoryWindowReserve(window, take), bytes, take);
+    uint8_t *room = HistoryWindowReserve(window, take);
+    if (room != bytes) std::memcpy(room, bytes, take);
     HistoryWindowCommit(window, take);
     bytes += take;
     count -= take;

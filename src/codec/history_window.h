@@ -10,9 +10,10 @@ namespace quillpack {
 
 // Room past a full window: appends fill it, and only when it is used up do the kept bytes
 // move down, once per this many bytes instead of once per byte. One block of restored
-// bytes and the longest match fit (the decompressor restores straight into it); more would
-// only cost stack.
-constexpr uint32_t kWindowSlack = kBlockSize + 512;
+// bytes, the longest match and the 16 bytes a copy may run past it fit (the decompressor
+// restores straight into it, the compressor's plain scan reads its blocks into it); more
+// would only cost stack.
+constexpr uint32_t kWindowSlack = kBlockSize + kMaxMatch + 16;
 
 // The window is the `fill` bytes at bytes[start, start + fill): contiguous, oldest first,
 // so the byte d behind the end (1 <= d <= fill) is HistoryWindowData(w)[fill - d]. It lives
@@ -60,6 +61,8 @@ inline void HistoryWindowCommit(HistoryWindow *window, uint32_t count) {
 void HistoryWindowAppend(HistoryWindow *window, uint8_t byte);
 
 // Appends `count` bytes (any number) in order, as that many HistoryWindowAppend calls would.
+// The bytes may already lie where they go, in the room HistoryWindowReserve gave (read
+// straight into it): they then stay where they are.
 void HistoryWindowAppendBytes(HistoryWindow *window, const uint8_t *bytes, uint32_t count);
 
 }  // namespace quillpack

@@ -1,6 +1,7 @@
 // The resources of one file operation: acquired in order, released in one place.
 #include "codec/operation.h"
 
+#include "codec/failure_lines.h"
 #include "platform/assertion.h"
 
 namespace quillpack {
@@ -22,20 +23,20 @@ bool OperationBegin(const char *input_path, const char *input_mode, const char *
     PlatformPrintError("Error: Cannot open input file '%s'\n", input_path);
     return false;
   }
-  if (PlatformSameFile(operation->input, output_path)) {
-    PlatformPrintError("Error: Input and output are the same file '%s'\n", input_path);
+  PlatformOutput output = PlatformOpenOutput(output_path, output_mode, operation->input);
+  if (output.status != kOutputOpened) {
+    if (output.status == kOutputIsInput) {
+      PlatformPrintError("Error: Input and output are the same file '%s'\n", input_path);
+    } else {
+      PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
+    }
     CloseQuietly(operation->input);
     return false;
   }
-  operation->output = PlatformOpen(output_path, output_mode);
-  if (operation->output == nullptr) {
-    PlatformPrintError("Error: Cannot open output file '%s'\n", output_path);
-    CloseQuietly(operation->input);
-    return false;
-  }
+  operation->output = output.file;
   operation->tokens = ByteBufferCreate(kTokenBufferCapacity);
   if (operation->tokens == nullptr) {
-    PlatformPrintError("Error: Memory allocation failed\n");
+    PlatformPrintError("%s\n", kLineMemoryAllocationFailed);
     CloseQuietly(operation->input);
     CloseQuietly(operation->output);
     return false;

@@ -15,11 +15,14 @@ struct Operation {
   ByteBuffer *tokens;  // created with kTokenBufferCapacity bytes
 };
 
-// Opens `input_path` with `input_mode`, then `output_path` with `output_mode`, then creates
-// the token buffer. Refuses an output path that names the open input (through any link)
-// before opening it, so the input is never truncated. Returns true with all three held;
-// false after printing the failure's line, with nothing left held (the output untouched
-// unless it was opened). Both modes are stdio mode strings; a path may be null (absent).
+// Opens `input_path` with `input_mode`, then `output_path` with `output_mode`
+// (PlatformOpenOutput: unbuffered), then creates the token buffer. Refuses an output path
+// that names the open input, through any link, even one swapped in while the call runs:
+// the comparison is made on the open files, and an existing output is cut to nothing only
+// once it is known to be another file, so the input is never harmed. Returns true with all
+// three held; false after printing the failure's line, with nothing left held and an
+// existing output as it was, unless it was opened (then it is empty). Both modes are stdio
+// mode strings; a path may be null (absent).
 [[nodiscard]] bool OperationBegin(const char *input_path, const char *input_mode,
                                   const char *output_path, const char *output_mode,
                                   Operation *operation);

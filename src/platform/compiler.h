@@ -29,3 +29,11 @@
 #else
 #define QUILLPACK_PREFETCH(address) ((void)(address))
 #endif
+
+// QUILLPACK_WASM_EXPORT(name): a WebAssembly module exports the function under `name`; no
+// effect in other builds.
+#if defined(__wasm__)
+#define QUILLPACK_WASM_EXPORT(name) __attribute__((export_name(name)))
+#else
+#define QUILLPACK_WASM_EXPORT(name)
+#endif

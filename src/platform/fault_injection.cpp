@@ -19,6 +19,7 @@ struct FaultState {
   bool fired;
   int64_t live_blocks;
   std::FILE *failed_reads[kFailedReadSlots];
+  void (*before_open_for_writing)(const char *path);
 };
 
 thread_local FaultState state;
@@ -94,6 +95,14 @@ void FaultForget(std::FILE *file) {
 
 void FaultNoteBlocks(int64_t delta) {
   state.live_blocks += delta;
+}
+
+void FaultInjectionBeforeOpenForWriting(void (*hook)(const char *path)) {
+  state.before_open_for_writing = hook;
+}
+
+void FaultBeforeOpenForWriting(const char *path) {
+  if (state.before_open_for_writing != nullptr) state.before_open_for_writing(path);
 }
 
 }  // namespace quillpack

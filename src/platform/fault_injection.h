@@ -31,4 +31,9 @@ void FaultInjectionReset();
 // Heap blocks allocated and not yet freed by the calling thread since the last reset.
 [[nodiscard]] int64_t FaultInjectionLiveBlocks();
 
+// Calls `hook(path)` on the calling thread just before each open of a path for writing, so
+// that a test can change the file system at that very moment; null calls nothing. A reset
+// removes it.
+void FaultInjectionBeforeOpenForWriting(void (*hook)(const char *path));
+
 }  // namespace quillpack

@@ -24,6 +24,9 @@ void FaultMarkReadFailed(std::FILE *file);
 void FaultForget(std::FILE *file);
 // Adds `delta` to the count of heap blocks held, which the tests check returns to zero.
 void FaultNoteBlocks(int64_t delta);
+// Runs the hook FaultInjectionBeforeOpenForWriting set, if any; called just before `path`
+// is opened for writing.
+void FaultBeforeOpenForWriting(const char *path);
 #else
 [[nodiscard]] inline bool FaultFires(FaultKind, uint64_t) {
   return false;
@@ -37,6 +40,7 @@ inline void FaultMarkReadFailed(std::FILE *) {}
 }
 inline void FaultForget(std::FILE *) {}
 inline void FaultNoteBlocks(int64_t) {}
+inline void FaultBeforeOpenForWriting(const char *) {}
 #endif
 
 }  // namespace quillpack

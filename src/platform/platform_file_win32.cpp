@@ -1,19 +1,95 @@
-// File services stdio lacks, on Windows: cutting a file, file identity, stream locks.
+// Files beneath the streams on Windows: opening for the host's sake, file identity, cutting a
+// file, writes to a descriptor, stream locks. Descriptors are the C runtime's, over handles.
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <windows.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
 #include "platform/assertion.h"
+#include "platform/descriptor.h"
 #include "platform/platform.h"
-#include "platform/stream_lock.h"
 
 namespace quillpack {
+namespace {
 
-PlatformFile *PlatformOpen(const char *path, const char *mode) {
-  QUILLPACK_ASSERT(mode != nullptr);
-  if (path == nullptr) return nullptr;
-  return std::fopen(path, mode);
+// The C runtime's descriptors of the standard streams, 0 to 2.
+constexpr int kStandardDescriptors = 3;
+
+HANDLE HandleOf(int fd) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+// Moves `fd` above the standard descriptors: a new descriptor takes the lowest free number,
+// so descriptors over non-inheritable copies of the handle are made until one lands above
+// 2, and those below are closed. (_dup would make inheritable copies.) `flags` are the
+// descriptor's mode flags. Returns the descriptor, or -1 with every one of them closed.
+int MoveAboveStandard(int fd, int flags) {
+  int held[kStandardDescriptors];
+  int count = 0;
+  while (fd >= 0 && fd < kStandardDescriptors) {
+    QUILLPACK_ASSERT(count < kStandardDescriptors);
+    held[count++] = fd;
+    HANDLE copy = nullptr;
+    fd = -1;
+    if (DuplicateHandle(GetCurrentProcess(), HandleOf(held[count - 1]), GetCurrentProcess(), &copy,
+                        0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      fd = _open_osfhandle(reinterpret_cast<intptr_t>(copy), flags | _O_NOINHERIT);
+      if (fd < 0) CloseHandle(copy);
+    }
+  }
+  while (count > 0) _close(held[--count]);
+  return fd;
+}
+
+}  // namespace
+
+int PlatformOpenDescriptor(const char *path, const char *mode) {
+  QUILLPACK_ASSERT(path != nullptr && mode != nullptr && (mode[0] == 'r' || mode[0] == 'w'));
+  int text = std::strchr(mode, 'b') != nullptr ? _O_BINARY : _O_TEXT;
+  int access = mode[0] == 'r' ? _O_RDONLY : _O_WRONLY | _O_CREAT;
+  int fd = _open(path, access | text | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  return MoveAboveStandard(fd, text);
+}
+
+bool PlatformSameFileOpen(int a, int b) {
+  BY_HANDLE_FILE_INFORMATION a_info;
+  BY_HANDLE_FILE_INFORMATION b_info;
+  return GetFileInformationByHandle(HandleOf(a), &a_info) &&
+         GetFileInformationByHandle(HandleOf(b), &b_info) &&
+         a_info.dwVolumeSerialNumber == b_info.dwVolumeSerialNumber &&
+         a_info.nFileIndexHigh == b_info.nFileIndexHigh &&
+         a_info.nFileIndexLow == b_info.nFileIndexLow;
+}
+
+std::FILE *PlatformStreamOver(int fd, const char *mode) {
+  std::FILE *file = _fdopen(fd, mode);
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+int PlatformDescriptorOf(std::FILE *stream) {
+  return _fileno(stream);
+}
+
+void PlatformCloseDescriptor(int fd) {
+  _close(fd);
+}
+
+// Windows interrupts no write for a signal, and raises none for a failed one.
+bool PlatformWriteDescriptor(int fd, const char *bytes, size_t count) {
+  while (count > 0) {
+    unsigned piece = count > INT_MAX ? INT_MAX : static_cast<unsigned>(count);
+    int n = _write(fd, bytes, piece);
+    if (n <= 0) return false;
+    bytes += n;
+    count -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 bool PlatformTruncate(PlatformFile *file, uint64_t length) {
@@ -25,27 +101,6 @@ bool PlatformTruncate(PlatformFile *file, uint64_t length) {
   if ((st.st_mode & _S_IFMT) != _S_IFREG) return true;
   if (static_cast<uint64_t>(st.st_size) <= length) return true;
   return _chsize_s(fd, static_cast<__int64>(length)) == 0;
-}
-
-// The volume serial number and the file index of both handles.
-bool PlatformSameFile(PlatformFile *file, const char *path) {
-  QUILLPACK_ASSERT(file != nullptr);
-  if (path == nullptr) return false;
-  auto open_handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  if (open_handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION open_info;
-  if (!GetFileInformationByHandle(open_handle, &open_info)) return false;
-  // Opening for no access at all still yields the identity; the share flags let the open
-  // succeed whatever the stream already holds, and the backup flag admits directories.
-  HANDLE path_handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (path_handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION path_info;
-  bool examined = GetFileInformationByHandle(path_handle, &path_info) != 0;
-  CloseHandle(path_handle);
-  return examined && open_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
-         open_info.nFileIndexHigh == path_info.nFileIndexHigh &&
-         open_info.nFileIndexLow == path_info.nFileIndexLow;
 }
 
 void PlatformLockStream(std::FILE *stream) {

@@ -3,16 +3,18 @@
 // printf on an unbuffered stream (standard error) formats into a stack buffer of several
 // kilobytes, more than a call on a small thread stack can spare; and paths are the host's,
 // so they are shown with their control characters masked.
+#include <cerrno>
 #include <cstdarg>
 
 #include "platform/assertion.h"
+#include "platform/descriptor.h"
+#include "platform/failed_writes.h"
 #include "platform/platform.h"
-#include "platform/stream_lock.h"
 
 namespace quillpack {
 namespace {
 
-// A line up to this long goes out in one stream call; a longer one in pieces of this size.
+// A line up to this long goes out in one write; a longer one in pieces of this size.
 constexpr size_t kLineRoom = 256;
 
 struct LineWriter {
@@ -21,21 +23,49 @@ struct LineWriter {
   char text[kLineRoom];
 };
 
+// Writes the text gathered so far. It goes past the stream's buffer, straight to its
+// descriptor, so it has reached the file when this returns, whatever buffering the host's
+// runtime chose, and an interrupted write goes on (the stream's own buffer would drop what
+// an interrupted flush had not written). What the host left in the buffer goes first.
+void Emit(LineWriter *writer) {
+  std::FILE *stream = writer->stream;
+  if (std::fflush(stream) != 0) PlatformNoteFailedWrite(errno);
+  int fd = PlatformDescriptorOf(stream);
+  if (fd >= 0) {
+    static_cast<void>(PlatformWriteDescriptor(fd, writer->text, writer->used));
+  } else if (std::fwrite(writer->text, 1, writer->used, stream) != writer->used ||
+             std::fflush(stream) != 0) {
+    // A stream with no descriptor (one in memory that a host put in its place).
+    PlatformNoteFailedWrite(errno);
+  }
+  writer->used = 0;
+}
+
 // The stream is locked for the whole line, so pieces of a long line stay together.
 void Put(LineWriter *writer, char c) {
-  if (writer->used == sizeof writer->text) {
-    std::fwrite(writer->text, 1, writer->used, writer->stream);
-    writer->used = 0;
-  }
+  if (writer->used == sizeof writer->text) Emit(writer);
   writer->text[writer->used++] = c;
 }
 
-// A path as a message shows it: "(null)" when absent, control characters as '?', so that a
-// message stays one line.
+// How many bytes at `p` form a character that can end or break a line for some reader: a
+// C0 control or DEL (one byte), a C1 control (U+0080 to U+009F, two bytes of UTF-8, NEL
+// among them), the line or paragraph separator (U+2028, U+2029, three bytes); 0 for
+// anything else.
+size_t LineBreakerLength(const unsigned char *p) {
+  if (p[0] < 0x20 || p[0] == 0x7F) return 1;
+  if (p[0] == 0xC2 && p[1] >= 0x80 && p[1] <= 0x9F) return 2;
+  if (p[0] == 0xE2 && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9)) return 3;
+  return 0;
+}
+
+// A path as a message shows it: "(null)" when absent, each character that could end a line
+// as one '?', so that a message stays one line.
 void PutPath(LineWriter *writer, const char *path) {
-  for (const char *p = path != nullptr ? path : "(null)"; *p != '\0'; ++p) {
-    auto c = static_cast<unsigned char>(*p);
-    Put(writer, c < 0x20 || c == 0x7F ? '?' : *p);
+  const char *shown = path != nullptr ? path : "(null)";
+  for (const auto *p = reinterpret_cast<const unsigned char *>(shown); *p != '\0';) {
+    size_t length = LineBreakerLength(p);
+    Put(writer, length != 0 ? '?' : static_cast<char>(*p));
+    p += length != 0 ? length : 1;
   }
 }
 
@@ -50,7 +80,7 @@ void PutHex(LineWriter *writer, unsigned value) {
   while (n > 0) Put(writer, digits[--n]);
 }
 
-void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) {
+void PrintLine(std::FILE *stream, const char *format, va_list args) {
   QUILLPACK_ASSERT(format != nullptr);
   LineWriter writer;
   writer.stream = stream;
@@ -72,8 +102,7 @@ void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) 
       Put(&writer, '%');  // not a form this printer knows: shown as written
     }
   }
-  std::fwrite(writer.text, 1, writer.used, stream);
-  if (flush) std::fflush(stream);
+  Emit(&writer);
   PlatformUnlockStream(stream);
 }
 
@@ -82,14 +111,14 @@ void PrintLine(std::FILE *stream, bool flush, const char *format, va_list args) 
 void PlatformPrintError(const char *format, ...) {
   va_list args;
   va_start(args, format);
-  PrintLine(stderr, false, format, args);
+  PrintLine(stderr, format, args);
   va_end(args);
 }
 
 void PlatformPrintOut(const char *format, ...) {
   va_list args;
   va_start(args, format);
-  PrintLine(stdout, true, format, args);
+  PrintLine(stdout, format, args);
   va_end(args);
 }
 

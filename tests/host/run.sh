@@ -3,6 +3,9 @@
 # call) and passes the library's lines on unchanged, even lines longer than a pipe holds.
 # Usage: run.sh INPUT_FILE LONG_PATH_LENGTH HOST_COMMAND...
 #   HOST_COMMAND: the host program, behind its emulator for a cross build (Wine, qemu).
+#   QUILLPACK_HOST_SYSTEM: posix (the default) or windows. A Windows host takes its arguments
+#   in the ANSI code page, not as UTF-8, and runs under Wine, which reports on standard error
+#   when it starts without a standard input.
 set -euo pipefail
 input=$1
 long=$2
@@ -56,6 +59,40 @@ expect "missing folder" 1 "" "Error: Cannot open output file '$work/no-such-fold
 long_path=$work/$(head -c "$long" /dev/zero | tr '\0' 'x')
 run pack "$long_path" "$work/out.qpk"
 expect "a ${#long_path}-character line" 1 "" "Error: Cannot open input file '$long_path'"
+
+# Started with standard streams closed, the host still tells the outcome (its capture pipes
+# must not take the free descriptors). A host that hangs is stopped after a minute.
+closed() {
+  status=0
+  case $1 in
+    in+out) timeout 60 "${host[@]}" "${@:2}" <&- >&- 2>"$work/err" || status=$? ;;
+    out) timeout 60 "${host[@]}" "${@:2}" >&- 2>"$work/err" || status=$? ;;
+    err) timeout 60 "${host[@]}" "${@:2}" >"$work/err" 2>&- || status=$? ;;
+  esac
+  out="" err=$(tr -d '\r' <"$work/err")
+}
+system=${QUILLPACK_HOST_SYSTEM:-posix}
+closed in+out pack "$work/in" "$work/closed.qpk"
+expect "standard input and output closed" 0 "" "$([ "$system" = windows ] && echo '*')"
+cmp -s "$work/in.qpk" "$work/closed.qpk" ||
+  { echo "FAIL: the container made with standard output closed differs"; failures=$((failures + 1)); }
+closed out pack "$work/in" "$work/closed.qpk"
+expect "standard output closed" 0 "" ""
+closed err pack "$work/missing" "$work/closed.qpk"
+expect "standard error closed" 1 "" ""
+
+# Arguments that are not well-formed UTF-8 are refused before any call: decoded leniently,
+# overlong forms would turn into '.', '/' or NUL and name another file.
+if [ "$system" = posix ]; then
+  mkdir "$work/sub"
+  for bad in $'\xc0\xae\xc0\xae\xc0\xafescaped.qpk' $'kept.qpk\xc0\x80.suffix' \
+    $'\xe0\x80\xaf.qpk' $'\xed\xa0\x80.qpk' $'\xf4\x90\x80\x80.qpk' $'\xf8\x88\x80\x80\x80.qpk'; do
+    run pack "$work/in" "$work/sub/$bad"
+    expect "malformed UTF-8 $(printf '%q' "$bad")" 2 "" "*: paths must be valid text"*
+  done
+  [ -z "$(ls "$work/sub")" ] && [ ! -e "$work/escaped.qpk" ] && [ ! -e "$work/sub/kept.qpk" ] ||
+    { echo "FAIL: a malformed path wrote a file"; failures=$((failures + 1)); }
+fi
 
 run --help
 expect "--help" 0 "usage: *" ""

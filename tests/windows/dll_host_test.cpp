@@ -1,4 +1,8 @@
-// quillpack.dll seen from a Windows host: loading, exports, version resource, text mode, paths.
+// quillpack.dll seen from a Windows host: loading, exports, version resource, text mode,
+// paths, the files and lines of a call.
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -286,6 +291,98 @@ TEST(WindowsDll, ReportsFailuresAndStillReturns999) {
       EXPECT_FALSE(FileExists(dir.Path(c.output))) << c.name;
     }
   }
+  CloseLibrary(dll);
+}
+
+// The files a call opens are the call's alone: a process the host starts meanwhile inherits
+// neither handle, and neither takes the C runtime's descriptors 0 to 2, which a host that
+// closed its standard streams leaves free (a line meant for standard error would land in the
+// output). The call is held open by its input, a named pipe whose writer this test is.
+TEST(WindowsDll, FilesOfACallAreNotInheritedAndStayAboveTwo) {
+  Library dll = Load(kDllName);
+  ASSERT_NE(dll.pack, nullptr);
+  TempDir dir;
+  const std::wstring pipe = L"\\\\.\\pipe\\quillpack-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE server = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                   1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE) << GetLastError();
+  const std::wstring out = Utf16(dir.Path("out.qpk"));
+  constexpr int kDescriptors = 64;
+  auto open_now = [] {
+    std::set<int> open;
+    for (int fd = 0; fd < kDescriptors; ++fd)
+      if (_get_osfhandle(fd) != -1) open.insert(fd);
+    return open;
+  };
+  // Nothing may be reported while descriptors 0 to 2 are closed; findings wait until after.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int saved[3] = {_dup(0), _dup(1), _dup(2)};
+  for (int fd = 0; fd < 3; ++fd) _close(fd);
+  const std::set<int> before = open_now();
+  std::thread call([&] { dll.pack(pipe.c_str(), out.c_str()); });
+  bool connected = ConnectNamedPipe(server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+  // Each new descriptor and its handle's flags, once the call waits for the pipe: while it
+  // opens its files a descriptor may stand for a moment where it will not stay, so the
+  // finding is the first one seen unchanged over five looks 10 ms apart.
+  std::vector<std::pair<int, DWORD>> opened;
+  auto look = [&] {
+    std::vector<std::pair<int, DWORD>> now;
+    for (int fd : open_now()) {
+      if (before.count(fd) != 0) continue;
+      DWORD flags = 0;
+      GetHandleInformation(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &flags);
+      now.emplace_back(fd, flags);
+    }
+    return now;
+  };
+  for (int tries = 0, same = 0; connected && same < 5 && tries < 1000; ++tries) {
+    std::vector<std::pair<int, DWORD>> now = look();
+    same = now == opened && now.size() >= 2 ? same + 1 : 0;
+    opened = now;
+    Sleep(10);
+  }
+  DWORD written = 0;
+  ::WriteFile(server, "piped text", 10, &written, nullptr);
+  CloseHandle(server);  // the input ends
+  call.join();
+  for (int fd = 0; fd < 3; ++fd) {
+    if (saved[fd] < 0) continue;
+    _dup2(saved[fd], fd);
+    _close(saved[fd]);
+  }
+  ASSERT_TRUE(connected) << "the call never opened the pipe";
+  ASSERT_EQ(opened.size(), 2u) << "the call's input and output were not both seen open";
+  for (const auto &[fd, flags] : opened) {
+    EXPECT_GT(fd, 2) << "descriptor " << fd;
+    EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u) << "descriptor " << fd;
+  }
+  EXPECT_EQ(ReadUtf16(out).substr(0, 8), "51504B01");
+  CloseLibrary(dll);
+}
+
+// A host that points descriptor 2 at a file for one call, puts it back and reads the file
+// (before anything flushes the C runtime's streams) finds the call's line in the file: each
+// line has reached its descriptor when the call returns.
+TEST(WindowsDll, EachLineHasReachedItsFileWhenTheCallReturns) {
+  Library dll = Load(kDllName);
+  ASSERT_NE(dll.unpack, nullptr);
+  TempDir dir;
+  const std::wstring missing = Utf16(dir.Path("missing")), out = Utf16(dir.Path("out"));
+  std::fflush(stderr);
+  int saved = _dup(2);
+  int file = _open(dir.Path("stderr").c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
+                   _S_IREAD | _S_IWRITE);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(_dup2(file, 2), 0);
+  dll.unpack(missing.c_str(), out.c_str());
+  _dup2(saved, 2);
+  _close(saved);
+  _close(file);
+  EXPECT_EQ(ReadText(dir.Path("stderr")),
+            "Error: Cannot open input file '" + dir.Path("missing") + "'\n");
+  std::fflush(stderr);
   CloseLibrary(dll);
 }
 
