@@ -8,8 +8,11 @@
 namespace quillpack {
 namespace {
 
+// The room a table of n bytes takes in the finder's block: whole cache lines, and one more,
+// so that tables of a power-of-two size do not all start at the same offset within a page,
+// where the cache would hold fewer of their lines at once.
 constexpr size_t AlignUp(size_t n) {
-  return (n + 15) & ~size_t{15};
+  return ((n + 63) & ~size_t{63}) + 64;
 }
 
 size_t BlockSize(const FinderShape &shape) {
