@@ -1,8 +1,12 @@
-# Installs the header, the shared library, a CMake package and a pkg-config file, the last
-# two stating the project version.
+# Installs the header, the shared library (and the static one when built), a CMake package and
+# a pkg-config file, the last two stating the project version.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS quillpack EXPORT QuillpackTargets
+set(QUILLPACK_INSTALLED_LIBRARIES quillpack)
+if(TARGET quillpack_static)
+  list(APPEND QUILLPACK_INSTALLED_LIBRARIES quillpack_static)
+endif()
+install(TARGETS ${QUILLPACK_INSTALLED_LIBRARIES} EXPORT QuillpackTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}

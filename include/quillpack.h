@@ -66,6 +66,14 @@
 
 #include <stdint.h>
 
+/* char16_t needs C11 or C++11 (Windows builds use wchar_t instead). */
+#if !defined(_WIN32) && defined(__cplusplus) && __cplusplus < 201103L
+#error "quillpack.h needs C++11 or later"
+#elif !defined(_WIN32) && !defined(__cplusplus) && \
+    (!defined(__STDC_VERSION__) || __STDC_VERSION__ < 201112L)
+#error "quillpack.h needs C11 or later"
+#endif
+
 #if defined(_WIN32)
 #include <wchar.h>
 /* On Windows wchar_t is a 16-bit UTF-16 code unit. */

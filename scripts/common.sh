@@ -11,6 +11,7 @@ configure_sanitizer_build() {
   shift 2
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLPACK_WERROR=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLPACK_ASSERTIONS=ON \
+    -DQUILLPACK_REQUIRE_TESTS=ON \
     -DQUILLPACK_SANITIZE="$sanitizers" -DQUILLPACK_BUILD_EXAMPLES=OFF "$@" >/dev/null
 }
 

@@ -11,7 +11,8 @@ exclude=${QUILLPACK_ARM_EXCLUDE:-}
 fail() { echo "arm suite: FAIL ($1)"; exit 1; }
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_WERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake >/dev/null
+  -DQUILLPACK_REQUIRE_TESTS=ON -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake \
+  >/dev/null
 cmake --build "$build" -j2
 tests="$build/tests/quillpack_tests"
 

@@ -48,7 +48,7 @@ trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true; rm -rf "$WINEPREFI
 "$wine" wineboot -i >/dev/null 2>&1 || fail "cannot start Wine"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_WERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/$toolchain.cmake" >/dev/null
+  -DQUILLPACK_REQUIRE_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/$toolchain.cmake" >/dev/null
 cmake --build "$build" -j2
 dll="$build/bin/quillpack.dll"
 

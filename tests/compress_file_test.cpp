@@ -80,8 +80,9 @@ TEST(CompressFile, TextLinesHoldEightyDigits) {
   }
 }
 
-// A match never crosses a 4096-byte block, the last two positions of a block are literals
-// (BrokenWriterRule), and matches in a later block reach back into earlier ones.
+// No token crosses the end of a 4096-byte block (BrokenWriterRule), so the last two
+// positions of a block, too close to its end for a match, are literals; and matches in a
+// later block reach back into earlier ones.
 TEST(CompressFile, BlocksBoundMatchesButNotTheWindow) {
   for (size_t size : {4095u, 4096u, 4097u, 8194u, 12288u}) {
     TempDir dir;

@@ -1,6 +1,10 @@
 // Round trips: every file restores byte for byte, whatever its size and shape.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "codec_calls.h"
 #include "test_kit.h"
 
@@ -38,12 +42,18 @@ TEST(RoundTrip, OneMegabyte) {
 
 class CorpusRoundTrip : public testing::TestWithParam<std::string> {};
 
+// One test per corpus file, there now or when the tests were built: a file gone since is
+// counted as skipped, and a folder that cannot be listed fails every test.
 TEST_P(CorpusRoundTrip, RestoresTheFile) {
-  ASSERT_NE(GetParam(), kCorpusMissing) << "cannot list the corpus folder " << CorpusPath("");
+  std::vector<std::string> present;
+  ASSERT_TRUE(ListCorpus(kCorpusDir, &present))
+      << "cannot list the corpus folder " << kCorpusDir << ", or it holds no file";
+  if (!std::binary_search(present.begin(), present.end(), GetParam()))
+    GTEST_SKIP() << GetParam() << " is no longer in the corpus folder " << kCorpusDir;
   ExpectRoundTrip(CorpusPath(GetParam()), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusRoundTrip, testing::ValuesIn(CorpusFiles()),
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusRoundTrip, testing::ValuesIn(CorpusTestNames()),
                          [](const testing::TestParamInfo<std::string> &file) {
                            std::string name = file.param;
                            for (char &c : name)

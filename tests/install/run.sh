@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and builds and runs C and C++ consumers
-# against it, once through the CMake package and once through pkg-config.
-# Usage: run.sh BUILD_DIR SOURCE_DIR
+# against it, once through the CMake package and once through pkg-config; then builds the
+# library from source inside a parent project of C alone and runs its C consumers.
+# Usage: run.sh BUILD_DIR SOURCE_DIR (SOURCE_DIR: this folder; the project is two above)
 set -euo pipefail
 build=$1
-here=$2
+here=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -14,14 +15,16 @@ libdir=$(dirname "$(find "$prefix" -name 'libquillpack.so.1' | head -n1)")
 test -L "$libdir/libquillpack.so" && test -L "$libdir/libquillpack.so.1"
 
 echo "== CMake package"
-# Consumers are asked for the standards the header needs (char16_t: C11 or C++11).
-grep -q 'INTERFACE_COMPILE_FEATURES "c_std_11;cxx_std_11"' \
-  "$(dirname "$(find "$prefix" -name 'QuillpackTargets.cmake' | head -n1)")/QuillpackTargets.cmake"
 cmake -S "$here" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/cmake-build" >/dev/null
 mkdir -p "$work/run1"
 LD_LIBRARY_PATH=$libdir "$work/cmake-build/consumer_c" "$work/run1" >/dev/null
 LD_LIBRARY_PATH=$libdir "$work/cmake-build/consumer_cpp" "$work/run1" >/dev/null
+if [ -f "$libdir/libquillpack.a" ]; then
+  mkdir -p "$work/run1s"
+  "$work/cmake-build/consumer_c_static" "$work/run1s" >/dev/null
+  echo "static library consumed from C"
+fi
 
 echo "== pkg-config"
 export PKG_CONFIG_PATH=$libdir/pkgconfig
@@ -32,3 +35,11 @@ c++ -std=c++20 -Wall -Wextra -Wpedantic -Werror "$here/consumer.cpp" $(pkg-confi
 LD_LIBRARY_PATH=$libdir "$work/pc/consumer_c" "$work/run2" >/dev/null
 LD_LIBRARY_PATH=$libdir "$work/pc/consumer_cpp" "$work/run2" >/dev/null
 echo "installed library consumed from C and C++"
+
+echo "== add_subdirectory from a parent project of C alone"
+cmake -S "$here" -B "$work/parent-build" -G Ninja -DQUILLPACK_SOURCE_DIR="$here/../.." >/dev/null
+cmake --build "$work/parent-build" >/dev/null
+mkdir -p "$work/run3" "$work/run3s"
+"$work/parent-build/consumer_c" "$work/run3" >/dev/null
+"$work/parent-build/consumer_c_static" "$work/run3s" >/dev/null
+echo "library built by a C parent project, shared and static"

@@ -21,4 +21,10 @@ bool ListCorpus(const std::string &folder, std::vector<std::string> *names);
 std::vector<std::string> CorpusFiles();
 extern const char kCorpusMissing[];
 
+// The names to build one test per corpus file over: those of CorpusFiles() and those the
+// folder held when the tests were built, sorted, so that a test whose file has gone since
+// still runs (and skips or fails) rather than match nothing. kCorpusMissing alone when
+// there are none of either.
+std::vector<std::string> CorpusTestNames();
+
 }  // namespace quillpack_test

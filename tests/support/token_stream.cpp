@@ -39,7 +39,8 @@ std::string BrokenWriterRule(const Bytes &stream) {
   size_t coded = 4;
   for (const Token &t : SplitTokens(stream)) {
     std::string at = " at " + std::to_string(position);
-    if (t.match && (t.length < 3 || t.length > t.distance || t.distance > kWindowSize))
+    if (t.match && (t.length < 3 || t.length > t.distance || t.distance > kWindowSize ||
+                    t.distance > position))
       return "match of length " + std::to_string(t.length) + " and distance " +
              std::to_string(t.distance) + at;
     if (position / kBlockSize != (position + t.length - 1) / kBlockSize)

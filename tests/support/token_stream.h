@@ -33,8 +33,9 @@ std::vector<Token> SplitTokens(const Bytes &stream);
 
 // "" when `stream` is what the library's writer may produce for some input: the header,
 // then whole tokens of the two kinds, each match of length 3 to 255, no longer than its
-// distance, reaching no further back than the window and ending in the 4096-byte block it
-// starts in. Otherwise a description of the first token that breaks a rule.
+// distance, reaching no further back than the window (32768 bytes, and no more than have
+// been restored) and ending in the 4096-byte block it starts in. Otherwise a description of
+// the first token that breaks a rule.
 std::string BrokenWriterRule(const Bytes &stream);
 
 }  // namespace quillpack_test
