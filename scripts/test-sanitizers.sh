@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the test suite under AddressSanitizer and UndefinedBehaviorSanitizer and the
-# concurrency tests under ThreadSanitizer (clang). Any finding fails the script. The
-# AddressSanitizer build also holds the libFuzzer targets that scripts/test-fuzz.sh runs.
+# Runs the test suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# concurrency tests and the command (whose workers code in parallel) under ThreadSanitizer
+# (clang). Any finding fails the script. The AddressSanitizer build also holds the libFuzzer
+# targets that scripts/test-fuzz.sh runs.
 #   QUILLPACK_SWEEP_STRIDE visit every N-th injected fault in the instrumented sweep (default 4)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,8 +23,8 @@ status=0
 QUILLPACK_SWEEP_STRIDE=${QUILLPACK_SWEEP_STRIDE:-4} \
   counted_ctest --test-dir "$asan_build" --output-on-failure -j 2 || status=1
 
-echo "== ThreadSanitizer: concurrent calls"
+echo "== ThreadSanitizer: concurrent calls, and the command's workers"
 configure_sanitizer_build "$tsan_build" thread
-cmake --build "$tsan_build" -j 2 --target quillpack_tests
-counted_ctest --test-dir "$tsan_build" --output-on-failure -R '^Concurrency\.' || status=1
+cmake --build "$tsan_build" -j 2 --target quillpack_tests quillpack-command
+counted_ctest --test-dir "$tsan_build" --output-on-failure -R '^(Concurrency|Command)\.' || status=1
 exit $status

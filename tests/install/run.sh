@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and builds and runs C and C++ consumers
-# against it, once through the CMake package and once through pkg-config; then builds the
-# library from source inside a parent project of C alone and runs its C consumers.
+# Installs the build into a temporary prefix, runs the installed command (when the build has
+# it), and builds and runs C and C++ consumers against the library, once through the CMake
+# package and once through pkg-config; then builds the library from source inside a parent
+# project of C alone and runs its C consumers.
 # Usage: run.sh BUILD_DIR SOURCE_DIR (SOURCE_DIR: this folder; the project is two above)
 set -euo pipefail
 build=$1
@@ -13,6 +14,14 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 test -f "$prefix/include/quillpack.h"
 libdir=$(dirname "$(find "$prefix" -name 'libquillpack.so.1' | head -n1)")
 test -L "$libdir/libquillpack.so" && test -L "$libdir/libquillpack.so.1"
+# The command and its manual, when the build has the command.
+if grep -q '^QUILLPACK_BUILD_COMMAND:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo "== the command"
+  test -f "$prefix/share/man/man1/quillpack.1"
+  "$prefix/bin/quillpack" --version | grep -qx "quillpack 1.0.0.1"
+  printf 'installed\n' >"$work/note"
+  "$prefix/bin/quillpack" -q "$work/note" && "$prefix/bin/quillpack" -dc "$work/note.qpk" | grep -qx installed
+fi
 
 echo "== CMake package"
 cmake -S "$here" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
