@@ -223,6 +223,17 @@ TEST(MatchFinder, StretchesOfEveryPeriod) {
   });
 }
 
+// The levels above the first are filed when a search asks for them: text asks at nearly
+// every search, random bytes hardly ever, so after more than a window of them the levels
+// last filed together lag behind the window's oldest byte when the text comes back.
+TEST(MatchFinder, LevelsAskedForAgainAfterMoreThanAWindow) {
+  Bytes text = CorpusPrefix("alice29.txt", 12000);
+  CompareShapes({
+      {"text, random bytes, text again", Concat({text, RandomBytes(80000, 16), text}),
+       Walk::kEveryPosition, 53},
+  });
+}
+
 TEST(MatchFinder, BlocksRepeatingThePreviousBlock) {
   CompareShapes({
       {"blocks repeating the previous block", RepeatedBlocks(20, 4, 256), Walk::kEveryPosition, 31},

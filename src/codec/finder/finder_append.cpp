@@ -1,58 +1,25 @@
 // MatchFinder: its creation in one heap block, and taking bytes into the window.
 #include <cstring>
-#include <utility>
 
-#include "codec/finder/finder_state.h"
+#include "codec/finder/finder_shape.h"
 #include "codec/finder/match_finder.h"
 #include "platform/platform.h"
 
 namespace quillpack {
 namespace {
 
-struct LevelShape {
-  uint32_t length;
-  uint32_t hash_bits;
-};
-
-struct FinderShape {
-  uint32_t level_count;
-  LevelShape levels[kMaxLevels];
-  uint32_t room;  // bytes of the copy past the window
-  bool runs;      // keeps run lists, files runs in the extra buckets, and has a scratch list
-};
-
-// A finder's shape as types, so that the path that takes bytes in is compiled for it.
-template <uint32_t kLength, uint32_t kBits>
-struct Level {
-  static constexpr uint32_t length = kLength;
-  static constexpr uint32_t bits = kBits;
-};
-
-template <bool kRuns, uint32_t kRoom, class... L>
-struct Shape {
-  static constexpr FinderShape table = {sizeof...(L), {{L::length, L::bits}...}, kRoom, kRuns};
-};
-
-// The full finder: enough levels that a bucket rarely holds many positions reaching one
-// level but not the next; 16-bit buckets where positions are densest.
-using FullShape =
-    Shape<true, kWindowSize, Level<kMinMatch, 16>, Level<4, 14>, Level<6, 14>, Level<12, 14>>;
-// The small finder: one level, and a copy that slides every 8 KB.
-using SmallShape = Shape<false, 8192, Level<kMinMatch, 12>>;
-
-// Every level files positions once this many bytes have been seen.
-constexpr uint32_t kLongestLevel = 12;
-static_assert(FullShape::table.levels[FullShape::table.level_count - 1].length == kLongestLevel,
-              "the longest level is the full finder's last");
-
+// The room a table of n bytes takes in the finder's block: whole cache lines, and one more,
+// so that tables of a power-of-two size do not all start at the same offset within a page,
+// where the cache would hold fewer of their lines at once.
 constexpr size_t AlignUp(size_t n) {
-  return (n + 15) & ~size_t{15};
+  return ((n + 63) & ~size_t{63}) + 64;
 }
 
 size_t BlockSize(const FinderShape &shape) {
   size_t size = AlignUp(sizeof(MatchFinder));
   for (uint32_t i = 0; i < shape.level_count; ++i) {
-    size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + 1) * sizeof(uint16_t));
+    size += AlignUp(((size_t{1} << shape.levels[i].hash_bits) + ExtraBuckets(shape.runs, i)) *
+                    sizeof(uint16_t));
     size += AlignUp(kWindowSize * sizeof(uint16_t));
     size += AlignUp(kWindowSize);
     size += AlignUp(kWindowSize / 8);
@@ -62,31 +29,12 @@ size_t BlockSize(const FinderShape &shape) {
   return size + AlignUp(kWindowSize + shape.room);
 }
 
-// Files position `pos` in `bucket` of a level: two stores.
-inline void FileInBucket(uint16_t *head, uint16_t *link, uint32_t bucket, uint32_t pos) {
-  uint32_t distance = static_cast<uint16_t>(pos - head[bucket]);
-  // 0 when the older position is out of reach; without a branch, which random data would
-  // mispredict half the time.
-  uint32_t in_reach = (distance >> 15) - 1;
-  link[pos & kWindowMask] = static_cast<uint16_t>(distance & in_reach);
-  head[bucket] = static_cast<uint16_t>(pos);
-}
-
-// Files position `pos`, whose bytes start at `bytes`, in level `lv` (of any length): the
-// first bytes' slow path. With `run_length` >= the level's length those bytes are one byte
-// repeated, and pos goes to the extra bucket instead (the small finder passes 0).
+// Files position `pos`, whose bytes start at `bytes`, in the first level: the first bytes'
+// slow path. With `run_length` >= the level's length those bytes are one byte repeated, and
+// pos goes to the extra bucket instead (the small finder passes 0).
 void FileInLevel(ChainLevel *lv, const uint8_t *bytes, uint32_t pos, uint32_t run_length) {
   uint32_t bucket = run_length >= lv->length ? 1u << lv->hash_bits : FindBucket(lv, bytes);
   FileInBucket(lv->head, lv->link, bucket, pos);
-}
-
-// FileInLevel with the level's length and hash bits known at compile time.
-template <class L, bool kRuns>
-inline void FileInLevelFixed(uint16_t *head, uint16_t *link, const uint8_t *bytes, uint32_t pos,
-                             uint32_t run_length) {
-  uint32_t bucket = HashBytes<L::length>(bytes, L::bits);
-  if constexpr (kRuns) bucket = run_length >= L::length ? 1u << L::bits : bucket;
-  FileInBucket(head, link, bucket, pos);
 }
 
 // The byte at `end` arrives (already in `copy`, indexed by position): the oldest byte leaves
@@ -111,24 +59,27 @@ inline void TakeInByte(RunLists *runs, const uint8_t *copy, uint32_t end, uint32
   }
 }
 
-// Takes in the bytes up to `to_end`, once every level is filing (kLongestLevel bytes seen): for
-// each byte, the position it completes in each level, all levels at once. One pass per byte rather
-// than one per level keeps a one-byte append (a literal) cheap.
-template <bool kRuns, uint32_t kRoom, class... L, size_t... I>
-void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
-                  std::index_sequence<I...>) {
+// Takes in the bytes up to `to_end`, once the first level is filing (kMinMatch bytes seen):
+// for each byte, the position it completes in the first level. The other levels wait for a
+// search that asks for them.
+template <bool kRuns, class L0>
+inline void TakeInSteady(MatchFinder *f, uint32_t to_end) {
+  QUILLPACK_ASSERT(f->level[0].length == L0::length && L0::length == kMinMatch);
   const uint8_t *copy = f->copy - f->base;  // indexed by position
-  ChainLevel *level = f->level;
+  uint16_t *head = f->level[0].head;
+  uint16_t *link = f->level[0].link;
+  RunLists *runs = f->runs;
   uint32_t end = f->end;
   uint32_t oldest = f->oldest;
   uint32_t run_length = f->run_length;
   uint8_t last = f->last;
   while (end < to_end) {
-    TakeInByte<kRuns>(f->runs, copy, end, &oldest, &run_length, &last);
+    TakeInByte<kRuns>(runs, copy, end, &oldest, &run_length, &last);
     ++end;
-    (FileInLevelFixed<L, kRuns>(level[I].head, level[I].link, copy + (end - L::length),
-                                end - L::length, run_length),
-     ...);
+    uint32_t pos = end - L0::length;
+    uint32_t bucket = HashBytes<L0::length>(copy + pos, L0::bits);
+    if constexpr (kRuns) bucket = run_length >= L0::length ? 1u << L0::bits : bucket;
+    FileInBucket(head, link, bucket, pos);
   }
   f->end = end;
   f->oldest = oldest;
@@ -136,28 +87,25 @@ void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...>,
   f->last = last;
 }
 
-template <bool kRuns, uint32_t kRoom, class... L>
-void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L...> shape) {
-  TakeInSteady(f, to_end, shape, std::index_sequence_for<L...>{});
+template <bool kRuns, uint32_t kRoom, class L0, class... L>
+inline void TakeInSteady(MatchFinder *f, uint32_t to_end, Shape<kRuns, kRoom, L0, L...>) {
+  TakeInSteady<kRuns, L0>(f, to_end);
 }
 
 // Takes in the bytes up to `to_end` (already in the copy).
 void TakeInBytes(MatchFinder *f, uint32_t to_end) {
-  // The first bytes: each level starts filing once its first position is complete.
+  // The first bytes: the first level starts filing once its first position is complete.
   const uint8_t *copy = f->copy - f->base;  // indexed by position
-  while (f->end < to_end && f->end - f->first < kLongestLevel) {
+  while (f->end < to_end && f->end - f->first < kMinMatch) {
     if (f->runs != nullptr) {
       TakeInByte<true>(f->runs, copy, f->end, &f->oldest, &f->run_length, &f->last);
     } else {
       TakeInByte<false>(nullptr, copy, f->end, &f->oldest, &f->run_length, &f->last);
     }
-    const uint32_t run_length = f->run_length;  // 0 in the small finder
     const uint32_t end = ++f->end;
-    for (uint32_t i = 0; i < f->level_count; ++i) {
-      ChainLevel *lv = &f->level[i];
-      if (end - f->first >= lv->length)
-        FileInLevel(lv, LocateBytes(f, end - lv->length), end - lv->length, run_length);
-    }
+    ChainLevel *lv = &f->level[0];
+    if (end - f->first >= lv->length)
+      FileInLevel(lv, LocateBytes(f, end - lv->length), end - lv->length, f->run_length);
   }
   if (f->runs != nullptr) {
     TakeInSteady(f, to_end, FullShape{});
@@ -178,7 +126,7 @@ void SweepHeads(MatchFinder *f) {
   const uint16_t newest = static_cast<uint16_t>(f->end - 1);
   for (uint32_t i = 0; i < f->level_count; ++i) {
     uint16_t *head = f->level[i].head;
-    uint32_t buckets = (1u << f->level[i].hash_bits) + 1;
+    uint32_t buckets = (1u << f->level[i].hash_bits) + ExtraBuckets(f->runs != nullptr, i);
     for (uint32_t b = 0; b < buckets; ++b) {
       uint16_t age = static_cast<uint16_t>(newest - head[b]);
       head[b] = (age & 0x8000) ? stale : head[b];  // age >= kWindowSize
@@ -199,6 +147,12 @@ void RebasePositions(MatchFinder *f) {
   // The copy starts no more than its room (32768 or less) before the window: above delta.
   QUILLPACK_ASSERT(f->base <= f->oldest && f->oldest - f->base <= f->copy_size - kWindowSize);
   if (f->runs != nullptr) RunListsRebase(f->runs, delta, f->oldest);
+  // An upper level's next position, when it has fallen behind the window, is the window's
+  // oldest: the positions between were never to be filed.
+  for (uint32_t i = 1; i < f->level_count; ++i) {
+    ChainLevel *lv = &f->level[i];
+    lv->next = (lv->next > f->oldest ? lv->next : f->oldest) - delta;
+  }
   f->end -= delta;
   f->oldest -= delta;
   f->base -= delta;
@@ -222,7 +176,7 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     lv->length = shape.levels[i].length;
     lv->hash_bits = shape.levels[i].hash_bits;
     lv->fold_period = i + 1 == shape.level_count ? kMaxStreakPeriod : lv->length;
-    size_t heads = (size_t{1} << lv->hash_bits) + 1;
+    size_t heads = (size_t{1} << lv->hash_bits) + ExtraBuckets(shape.runs, i);
     lv->head = reinterpret_cast<uint16_t *>(p);
     // Every bucket starts out naming the position kWindowSize before the first: empty.
     for (size_t b = 0; b < heads; ++b)
@@ -235,6 +189,7 @@ MatchFinder *MatchFinderCreateAt(MatchFinderSize size, uint32_t first_position) 
     lv->unfolded = p;
     std::memset(lv->unfolded, 0, kWindowSize / 8);
     p += AlignUp(kWindowSize / 8);
+    lv->next = first_position;
   }
   f->runs = nullptr;
   if (shape.runs) {
@@ -274,8 +229,10 @@ void MatchFinderDestroy(MatchFinder *finder) {
   PlatformFree(finder);
 }
 
-void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
-  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
+namespace {
+
+// MatchFinderAppend in chunks that end at sweep points and fit the copy's room.
+QUILLPACK_NOINLINE void AppendInChunks(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
   const uint32_t room = f->copy_size - kWindowSize;
   while (count > 0) {
     // Chunks end at sweep points, so no head falls 65536 behind between two sweeps.
@@ -285,18 +242,35 @@ void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
       std::memmove(f->copy, LocateBytes(f, f->oldest), f->end - f->oldest);
       f->base = f->oldest;
     }
-    // Most appends are a literal's one byte.
-    if (chunk == 1) {
-      f->copy[f->end - f->base] = bytes[0];
-    } else {
-      std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
-    }
+    std::memcpy(f->copy + (f->end - f->base), bytes, chunk);
     TakeInBytes(f, f->end + chunk);
     bytes += chunk;
     count -= chunk;
     if (f->end == f->sweep) SweepHeads(f);
     if (f->end >= kRebaseMark) RebasePositions(f);
   }
+}
+
+}  // namespace
+
+void MatchFinderAppend(MatchFinder *f, const uint8_t *bytes, uint32_t count) {
+  QUILLPACK_ASSERT(bytes != nullptr || count == 0);
+  // Most appends are a literal's one byte or a match's few, which need no sweep, slide or
+  // rebase.
+  const uint32_t end = f->end;
+  if (count - 1 < kMaxMatch && end + count < f->sweep && end - f->base + count <= f->copy_size &&
+      end - f->first >= kMinMatch && end + count < kRebaseMark) {
+    uint8_t *to = f->copy + (end - f->base);
+    to[0] = bytes[0];
+    for (uint32_t i = 1; i < count; ++i) to[i] = bytes[i];
+    if (f->runs != nullptr) {
+      TakeInSteady(f, end + count, FullShape{});
+    } else {
+      TakeInSteady(f, end + count, SmallShape{});
+    }
+    return;
+  }
+  AppendInChunks(f, bytes, count);
 }
 
 }  // namespace quillpack

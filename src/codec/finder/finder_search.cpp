@@ -7,17 +7,27 @@
 namespace quillpack {
 namespace {
 
-// Newest first: the length of the first position of the lookahead's bucket that reaches k
-// (its k bytes are the lookahead's), or 0 when none does.
-uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
+// The position that level `i`'s bucket of the lookahead names first (older than `oldest`
+// when the bucket holds nothing in the window).
+inline uint32_t BucketHead(const MatchFinder *f, uint32_t i, const uint8_t *look) {
+  const ChainLevel *lv = &f->level[i];
+  // The first level, asked at every search, hashes without looking up its length.
+  uint32_t bucket = i == 0 ? HashBytes<kMinMatch>(look, lv->hash_bits) : FindBucket(lv, look);
+  return ResolveHead(lv->head[bucket], f->end);
+}
+
+// Newest first: the first position of the lookahead's bucket of level `i` that reaches k (its
+// k bytes are the lookahead's) and its length, or length 0 when none does.
+inline Best ProbeLevel(MatchFinder *f, uint32_t i, const Lookahead &q) {
+  ChainLevel *lv = ReadyLevel(f, i);
   QUILLPACK_ASSERT(lv->length <= q.max_length);
   const uint32_t k = lv->length;
   const uint32_t oldest = f->oldest;
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  uint32_t pos = BucketHead(f, i, q.look);
   while (pos >= oldest) {
     if (LocateBytes(f, pos)[k - 1] == q.look[k - 1]) {
       uint32_t length = MeasureMatch(f, q, pos);
-      if (length >= k) return length;
+      if (length >= k) return Best{length, pos};
     }
     uint16_t link = FoldLink(f, lv, pos);
     if (link == 0) break;
@@ -25,29 +35,61 @@ uint32_t ProbeLevel(MatchFinder *f, ChainLevel *lv, const Lookahead &q) {
     // member is examined again, harmlessly, on the way to its link.
     pos -= link & kLinkDistance;
   }
-  return 0;
+  return Best{0, 0};
+}
+
+// Newest first over the chain of level `lv` from `best.position`, which the walk has reached
+// (the positions before it on the chain being shorter than it): every position weighed into
+// `best`, as WalkBucket would with no streak on the way. True when the chain ends within
+// `budget` positions and without a streak link; false otherwise, with `best` not to be used.
+bool WalkShortChain(const MatchFinder *f, const ChainLevel *lv, const Lookahead &q, uint32_t budget,
+                    Best *best) {
+  uint32_t pos = best->position;
+  for (;;) {
+    uint16_t link = lv->link[pos & kWindowMask];
+    if (link == 0) return true;
+    if ((link & kStreakLink) || budget-- == 0) return false;
+    pos -= link;
+    if (pos < f->oldest) return true;
+    WeighPosition<kNewestFirst>(f, q, pos, best);
+  }
+}
+
+// When a level above the first has at least kLagWorthAWalk positions to file, a search that
+// needs it first walks the bucket of the level below that found its candidate
+// (WalkShortChain), for at most one position per kFilingsPerStep positions to be filed, and
+// files the level only when that bucket turns out longer.
+constexpr uint32_t kLagWorthAWalk = 64;
+constexpr uint32_t kFilingsPerStep = 8;
+
+// How many positions level `i` (not the first) has yet to file.
+inline uint32_t UnfiledPositions(const MatchFinder *f, uint32_t i) {
+  const ChainLevel *lv = &f->level[i];
+  const uint32_t from = lv->next > f->oldest ? lv->next : f->oldest;
+  return f->end - from >= lv->length ? f->end - from - (lv->length - 1) : 0;
 }
 
 // The lookahead keeps some period for its first `extent` bytes (e) and byte e breaks it. A
 // candidate longer than e matches the lookahead's first e + 1 bytes, so for the longest level
 // k <= e + 1 the position g bytes into it, for any g <= e + 1 - k, is filed in level k under
-// the lookahead's bytes [g, g + k). The largest such g whose bytes are filed there (not one
-// byte repeated, where run lists keep those apart) takes in the break, which few stretches
-// share. Weighs every candidate that bucket names into `best`; the best is the answer when it
-// is longer than e, and otherwise no candidate is. False when no such g exists.
-bool WeighPastBreak(const MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
+// the lookahead's bytes [g, g + k). The largest such g whose bytes are not one byte repeated
+// takes in the break, which few stretches share (the bucket of a run's bytes holds every
+// position of every such run). Weighs every candidate that bucket names into `best`; the best
+// is the answer when it is longer than e, and otherwise no candidate is. False when no such g
+// exists.
+bool WeighPastBreak(MatchFinder *f, const Lookahead &q, uint32_t extent, Best *best) {
   QUILLPACK_ASSERT(extent >= kMinMatch && extent < q.max_length);
-  const ChainLevel *lv = &f->level[0];
-  for (uint32_t i = 1; i < f->level_count && f->level[i].length <= extent + 1; ++i)
-    lv = &f->level[i];
-  const uint32_t k = lv->length;
+  uint32_t level = 0;
+  while (level + 1 < f->level_count && f->level[level + 1].length <= extent + 1) ++level;
+  const uint32_t k = f->level[level].length;
   uint32_t g = extent + 1 - k;
   while (f->runs != nullptr && CountRunPrefix(q.look + g, q.look[g], k) == k) {
     if (g == 0) return false;
     --g;
   }
+  const ChainLevel *lv = ReadyLevel(f, level);
   *best = Best{0, 0};
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look + g)], f->end);
+  uint32_t pos = BucketHead(f, level, q.look + g);
   while (pos >= f->oldest + g) {
     WeighPosition<kNewestFirst>(f, q, pos - g, best);
     uint16_t link = lv->link[pos & kWindowMask];
@@ -96,10 +138,11 @@ Best WalkOldestFirst(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t pos,
 // the lookahead turns out periodic like a streak of the bucket: then past the break the answer
 // is found directly, short of it the match cannot exceed the lookahead's periodic extent, and
 // the rest of the bucket is walked oldest first, so that the first stretch long enough ends it.
-Best WalkBucket(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
+Best WalkBucket(MatchFinder *f, uint32_t i, Lookahead &q, uint32_t cap) {
+  ChainLevel *lv = ReadyLevel(f, i);
   QUILLPACK_ASSERT(lv->length <= cap && cap <= q.max_length);
   Best best{0, 0};
-  uint32_t pos = ResolveHead(lv->head[FindBucket(lv, q.look)], f->end);
+  uint32_t pos = BucketHead(f, i, q.look);
   while (pos >= f->oldest) {
     uint16_t link = FoldLink(f, lv, pos);
     if (link & kStreakLink) {
@@ -139,7 +182,7 @@ Best WalkBucket(MatchFinder *f, ChainLevel *lv, Lookahead &q, uint32_t cap) {
 // matches r (the lookahead's run ends first); the one with e - x = r matches r and then
 // whatever follows both runs. The run touching the window's end matches min(r, end - x)
 // from any of its positions, best from a.
-Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
+Best SearchRuns(MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t cap) {
   QUILLPACK_ASSERT(f->runs != nullptr && r >= kMinMatch && r <= q.max_length);
   // Past the end of the lookahead's run only the break lookup can find a candidate; short of
   // it the first run long enough ends the search.
@@ -176,6 +219,41 @@ Best SearchRuns(const MatchFinder *f, const Lookahead &q, uint32_t r, uint32_t c
   return best;
 }
 
+// The levels from `i` up, for a lookahead that starts with r equal bytes (r < the length of
+// level i) and a candidate `found` that the probe of level `probed` gave (length 0: none
+// yet): the longest match, the oldest of equals.
+QUILLPACK_NOINLINE Best SearchLevels(MatchFinder *f, Lookahead &q, uint32_t r, uint32_t i,
+                                     Best found, uint32_t probed) {
+  int top = -1;  // the highest level known to hold a candidate reaching its length
+  uint32_t cap = q.max_length;
+  for (; i < f->level_count; ++i) {
+    const uint32_t k = f->level[i].length;
+    if (k > q.max_length) break;
+    if (k > found.length) {
+      // A level not asked for in a long while is filed only when the bucket that found the
+      // candidate turns out too long to walk whole (kLagWorthAWalk).
+      if (found.length > 0) {
+        const uint32_t lag = UnfiledPositions(f, i);
+        Best best = found;
+        if (lag >= kLagWorthAWalk &&
+            WalkShortChain(f, &f->level[probed], q, lag / kFilingsPerStep, &best))
+          return best;
+      }
+      Best probe = ProbeLevel(f, i, q);
+      if (probe.length < k) {
+        cap = k - 1;
+        break;
+      }
+      found = probe;
+      probed = i;
+    }
+    top = static_cast<int>(i);
+  }
+  if (top >= 0) return WalkBucket(f, static_cast<uint32_t>(top), q, cap);
+  if (r >= kMinMatch) return SearchRuns(f, q, r, cap);
+  return Best{0, 0};
+}
+
 }  // namespace
 
 Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available) {
@@ -184,30 +262,18 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   Lookahead q{look, available < kMaxMatch ? available : kMaxMatch, 0, 0};
   // With run lists, a lookahead that starts with r equal bytes finds nothing in the levels
   // up to r: positions whose bytes there are one byte repeated are kept out of them.
-  uint32_t r = f->runs != nullptr ? CountRunPrefix(look, look[0], q.max_length) : 0;
-  uint32_t i = 0;
-  while (i < f->level_count && f->level[i].length <= r) ++i;
-  uint32_t known = 0;  // length of a candidate found so far
-  int top = -1;        // the highest level known to hold a candidate reaching its length
-  uint32_t cap = q.max_length;
-  for (; i < f->level_count; ++i) {
-    ChainLevel *lv = &f->level[i];
-    if (lv->length > q.max_length) break;
-    if (lv->length > known) {
-      uint32_t length = ProbeLevel(f, lv, q);
-      if (length < lv->length) {
-        cap = lv->length - 1;
-        break;
-      }
-      known = length;
-    }
-    top = static_cast<int>(i);
-  }
+  uint32_t r = 0;
+  if (f->runs != nullptr && look[1] == look[0]) r = CountRunPrefix(look, look[0], q.max_length);
   Best best{0, 0};
-  if (top >= 0) {
-    best = WalkBucket(f, &f->level[top], q, cap);
-  } else if (r >= kMinMatch) {
-    best = SearchRuns(f, q, r, cap);
+  if (r < kMinMatch) {
+    // Most searches end at the first level: the probe finds nothing there, so nothing reaches
+    // kMinMatch bytes.
+    Best found = ProbeLevel(f, 0, q);
+    if (found.length > 0) best = SearchLevels(f, q, r, 0, found, 0);
+  } else {
+    uint32_t i = 0;
+    while (i < f->level_count && f->level[i].length <= r) ++i;
+    best = SearchLevels(f, q, r, i, Best{0, 0}, 0);
   }
   // The compressor's next search most likely starts just after this answer: its first bucket
   // is fetched while the window takes this token's bytes in (when those bytes lie within the
@@ -215,7 +281,7 @@ Match MatchFinderSearch(MatchFinder *f, const uint8_t *look, uint32_t available)
   uint32_t step = best.length >= kMinMatch ? best.length : 1;
   if (available >= step + kMinMatch && step + kMinMatch <= kMaxMatch) {
     const ChainLevel *first = &f->level[0];
-    QUILLPACK_PREFETCH(&first->head[FindBucket(first, look + step)]);
+    QUILLPACK_PREFETCH(&first->head[HashBytes<kMinMatch>(look + step, first->hash_bits)]);
   }
   if (best.length < kMinMatch) return Match{false, 0, 0};
   // A match never runs past the window's newest byte, nor reaches past its oldest.

@@ -58,9 +58,10 @@ constexpr uint32_t kRunLengthLimit = UINT32_MAX;
 constexpr uint16_t kNotedStreak = 0x8000;
 
 // One chain level: every window position s whose `length` bytes are all in the window is in
-// the chain of the bucket its `length` bytes hash to, unless (in a finder with run lists)
-// those bytes are one byte repeated; such positions go to an extra bucket, head[1 << bits],
-// which no lookahead hashes to.
+// the chain of the bucket its `length` bytes hash to (the levels above the first once a search
+// has asked for them), except in the first level of a finder with run lists, where positions
+// whose bytes are one byte repeated go to an extra bucket, head[1 << bits], which no
+// lookahead hashes to.
 struct ChainLevel {
   uint32_t length;     // bytes hashed
   uint32_t hash_bits;  // log2 of the bucket count
@@ -72,6 +73,10 @@ struct ChainLevel {
   uint16_t *link;     // by position mod kWindowSize: see kStreakLink
   uint8_t *period;    // by position mod kWindowSize: a streak head's period
   uint8_t *unfolded;  // by position mod kWindowSize, a bit each: a fold was tried in vain
+  // Levels above the first: the next position to file. The first level files each position
+  // as soon as its bytes are in; the others only when a search asks for them (ReadyLevel), and
+  // then every position from here, or from the window's oldest, up to the newest complete one.
+  uint32_t next;
 };
 
 struct MatchFinder {
@@ -90,6 +95,18 @@ struct MatchFinder {
                       // in the small finder, which walks newest first only
   uint8_t *copy;      // the window's bytes, and room for the bytes still to come
 };
+
+// Files the positions of level `asked` (not the first) that are complete but not yet filed,
+// those that have left the window excepted, so that it holds every position s of the window
+// with s + length <= end; other levels may be filed up to the end along with it.
+void FileUpperLevels(MatchFinder *f, uint32_t asked);
+
+// Level `i`, with every complete position of the window filed: ready to be probed or walked.
+[[nodiscard]] inline ChainLevel *ReadyLevel(MatchFinder *f, uint32_t i) {
+  ChainLevel *lv = &f->level[i];
+  if (i > 0 && f->end - lv->next >= lv->length) FileUpperLevels(f, i);
+  return lv;
+}
 
 // The copy's byte at `position`, which must lie between the copy's start and the window's end.
 [[nodiscard]] inline const uint8_t *LocateBytes(const MatchFinder *f, uint32_t position) {

@@ -40,7 +40,10 @@ inline void WeighPosition(const MatchFinder *f, const Lookahead &q, uint32_t pos
     // The match must agree at byte b - 1 (to tie) or b (to beat); most positions are turned
     // away here.
     uint32_t at = kOrder == kNewestFirst ? b - 1 : b;
-    if (at >= q.max_length || f->end - pos <= at || LocateBytes(f, pos)[at] != q.look[at]) return;
+    // Newest first, b - 1 lies within the lookahead, since b does.
+    if ((kOrder == kOldestFirst && at >= q.max_length) || f->end - pos <= at ||
+        LocateBytes(f, pos)[at] != q.look[at])
+      return;
   }
   uint32_t length = MeasureMatch(f, q, pos);
   if (kOrder == kNewestFirst ? length >= b && length > 0 : length > b) *best = Best{length, pos};
