@@ -21,31 +21,6 @@ int64_t NowNs() {
       .count();
 }
 
-// A name as messages show it: each control character (C0, DEL, and C1 and the line and
-// paragraph separators in UTF-8) as one '?', so that a name can neither break nor forge a
-// line.
-std::string Shown(const std::string &name) {
-  std::string shown;
-  for (size_t i = 0; i < name.size(); ++i) {
-    auto c = static_cast<unsigned char>(name[i]);
-    auto next = [&](size_t k) {
-      return i + k < name.size() ? static_cast<unsigned char>(name[i + k]) : 0;
-    };
-    if (c < 0x20 || c == 0x7F) {
-      shown += '?';
-    } else if (c == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
-      shown += '?';
-      i += 1;
-    } else if (c == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
-      shown += '?';
-      i += 2;
-    } else {
-      shown += name[i];
-    }
-  }
-  return shown;
-}
-
 void ClearLine() {
   if (progress_shown == 0) return;
   std::string blank = "\r" + std::string(progress_shown, ' ') + "\r";
@@ -56,6 +31,28 @@ void ClearLine() {
 
 }  // namespace
 
+std::string Printable(const std::string &text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    auto next = [&](size_t k) {
+      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+    };
+    if (c < 0x20 || c == 0x7F) {
+      shown += '?';
+    } else if (c == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
+      shown += '?';
+      i += 1;
+    } else if (c == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
+      shown += '?';
+      i += 2;
+    } else {
+      shown += text[i];
+    }
+  }
+  return shown;
+}
+
 void ConsoleInit(bool allowed) {
   progress_allowed = allowed;
 }
@@ -63,14 +60,14 @@ void ConsoleInit(bool allowed) {
 void Say(const std::string &name, const std::string &text) {
   ClearLine();
   std::string line = std::string(kProgram) + ": ";
-  if (!name.empty()) line += Shown(name) + ": ";
-  line += text + "\n";
+  if (!name.empty()) line += name + ": ";
+  line = Printable(line + text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
 
 void ProgressBegin(Progress *progress, const std::string &name, uint64_t total) {
-  progress->name = Shown(name);
+  progress->name = Printable(name);
   progress->total = total;
   progress->started_ns = NowNs();
   progress->drawn_ns = 0;

@@ -13,10 +13,14 @@ inline constexpr char kProgram[] = "quillpack";
 // user did not ask for quiet.
 void ConsoleInit(bool progress_allowed);
 
+// `text` with each control character (C0, DEL, and C1 and the line and paragraph separators
+// in UTF-8) as one '?', so that a name or an argument shown in a line can neither break it
+// nor forge another.
+[[nodiscard]] std::string Printable(const std::string &text);
+
 // One line on standard error, "quillpack: NAME: TEXT" (or "quillpack: TEXT" when `name` is
-// empty), written with one call after the progress line, if any, is cleared. Control
-// characters in NAME (C0, DEL, C1, and the line and paragraph separators) show as '?', so that
-// a name can neither break nor forge a line.
+// empty), written with one call after the progress line, if any, is cleared. NAME and TEXT
+// are shown Printable: a file name or an argument quoted in TEXT stays on the line.
 void Say(const std::string &name, const std::string &text);
 
 // The progress of one file: its name, the bytes it holds (0 when not known) and when it began.

@@ -155,13 +155,15 @@ bool ParseShort(const std::string &bundle, const std::vector<std::string> &argum
 // Combinations that cannot be carried out whatever the files are.
 bool Consistent(const Options &options) {
   const bool reads_only = options.mode == kTest || options.mode == kList;
+  // No file named is one input: standard input.
+  const size_t inputs = options.files.empty() ? 1 : options.files.size();
   if (!options.output.empty()) {
     if (options.to_stdout) return UsageError("-o and -c cannot be given together");
     if (reads_only) return UsageError("-t and -l write nothing, so -o names nothing");
-    if (options.recursive || options.files.size() != 1)
+    if (options.recursive || inputs != 1)
       return UsageError("-o names the output of exactly one input");
   }
-  if (options.mode == kPack && options.to_stdout && (options.files.size() > 1 || options.recursive))
+  if (options.mode == kPack && options.to_stdout && (inputs > 1 || options.recursive))
     return UsageError("several containers on standard output could not be told apart");
   return true;
 }

@@ -21,6 +21,7 @@ namespace {
 constexpr char kSuffix[] = ".qpk";
 constexpr size_t kSuffixLength = sizeof kSuffix - 1;
 constexpr char kStandardName[] = "-";  // standard input or output, as a file name
+constexpr char kStandardOutputFailed[] = "standard output cannot be written";
 
 struct Run {
   const Options *options;
@@ -58,19 +59,68 @@ void Fail(Run *run, const std::string &name, const std::string &text) {
 
 // The output a file has been given: its descriptor, and whether a failure must remove it.
 struct Output {
-  int fd = -1;
-  bool owned = false;  // a file this run created or cut: its own to remove
-  bool file = false;   // a named file, not standard output
+  int fd = -1;            // -1 once closed
+  bool owned = false;     // a file this run created or cut: its own to remove
+  bool file = false;      // a named file, not standard output
+  bool regular = false;   // a regular file, which keeps what is written (not a device or FIFO)
+  std::string temporary;  // the name written, when it is to take the output's name at the end
 };
 
 // Closes an output left incomplete and removes it when it is this run's own file; `output`
 // then holds nothing.
 void Discard(const std::string &name, Output *output) {
   int error = 0;
-  if (output->file) static_cast<void>(SystemClose(output->fd, &error));
-  if (output->owned) static_cast<void>(SystemRemove(name.c_str(), &error));
+  if (output->file && output->fd >= 0) static_cast<void>(SystemClose(output->fd, &error));
+  const std::string &written = output->temporary.empty() ? name : output->temporary;
+  if (output->owned) static_cast<void>(SystemRemove(written.c_str(), &error));
   SignalsGuard(nullptr);
   *output = Output{};
+}
+
+// Opens the output for `input` (whose facts are `in`) that replaces the existing `name`. A
+// regular file is left whole until what replaces it, written beside it, is complete; a link, a
+// device or a FIFO is written through (a regular file behind a link is cut first). False
+// after reporting why not.
+bool OpenReplacement(Run *run, const std::string &input, const FileFacts &in,
+                     const std::string &name, StreamKind kind, uint32_t mode, Output *output) {
+  FileFacts facts;
+  int error = 0;
+  const char *refusal = nullptr;
+  if (SystemLinkFacts(name.c_str(), &facts, &error) && facts.regular && !facts.link) {
+    if (SameFile(facts, in)) {
+      Fail(run, Shown(input, false), "is the output too; nothing written");
+      return false;
+    }
+    output->fd = SystemCreateBeside(name.c_str(), kind, mode, &output->temporary, &error);
+    if (output->fd < 0) {
+      Fail(run, name, ErrorText(error));
+      return false;
+    }
+    output->owned = output->regular = true;
+    SignalsGuard(output->temporary.c_str());
+    return true;
+  }
+  output->fd = SystemOpenExisting(name.c_str(), kind, &error);
+  if (output->fd < 0) {
+    Fail(run, name, ErrorText(error));
+    return false;
+  }
+  if (!SystemFacts(output->fd, &facts)) {
+    refusal = "cannot be examined";
+  } else if (SameFile(facts, in)) {
+    Fail(run, Shown(input, false), "is the output too; nothing written");
+  } else if (facts.folder) {
+    refusal = "is a folder; nothing written";
+  } else if (facts.regular && !SystemCut(output->fd, &error)) {
+    refusal = "cannot be cut";
+  } else {
+    output->regular = output->owned = facts.regular;
+    if (output->owned) SignalsGuard(name.c_str());
+    return true;
+  }
+  if (refusal != nullptr) Fail(run, name, refusal);
+  Discard(name, output);
+  return false;
 }
 
 // Opens the output `name` for `input` (whose facts are `in`). False after reporting why not.
@@ -92,34 +142,22 @@ bool OpenOutput(Run *run, const std::string &input, const FileFacts &in, const s
     output->fd = kStandardOutput;
     return true;
   }
-  bool created = false;
   // A new file is private until it is complete; then it takes the input's permissions.
   const uint32_t mode = input == kStandardName ? 0666 : 0600;
-  int fd = SystemOpenOutput(name.c_str(), kind, options.force, mode, &created, &error);
-  if (fd < 0) {
-    Fail(run, name,
-         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : ErrorText(error));
-    return false;
-  }
-  output->fd = fd;
   output->file = true;
-  output->owned = created;  // a file found there is the run's own only once it is cut
-  const char *refusal = nullptr;
-  if (!SystemFacts(fd, &facts)) {
-    refusal = "cannot be examined";
-  } else if (SameFile(facts, in)) {
-    Fail(run, Shown(input, false), "is the output too; nothing written");
-  } else if (facts.folder) {
-    refusal = "is a folder; nothing written";
-  } else if (!created && facts.regular && !SystemCut(fd, &error)) {
-    refusal = "cannot be cut";
-  } else {
-    output->owned = created || facts.regular;
-    if (output->owned) SignalsGuard(name.c_str());
+  output->fd = SystemCreate(name.c_str(), kind, mode, &error);
+  if (output->fd >= 0) {
+    output->owned = output->regular = true;
+    SignalsGuard(name.c_str());
     return true;
   }
-  if (refusal != nullptr) Fail(run, name, refusal);
-  Discard(name, output);
+  if (error != EEXIST || !options.force) {
+    Fail(run, name,
+         error == EEXIST ? "already exists; not overwritten (-f overwrites)" : ErrorText(error));
+  } else if (OpenReplacement(run, input, in, name, kind, mode, output)) {
+    return true;
+  }
+  *output = Output{};
   return false;
 }
 
@@ -148,7 +186,8 @@ void ReportFailure(Run *run, const StreamOutcome &outcome, const std::string &in
 
 void PrintListing(const char *size, const char *restored, const char *literals, const char *matches,
                   const std::string &name) {
-  std::printf("%14s %14s %14s %14s  %s\n", size, restored, literals, matches, name.c_str());
+  std::printf("%14s %14s %14s %14s  %s\n", size, restored, literals, matches,
+              Printable(name).c_str());
 }
 
 void ListLine(uint64_t size, const StreamOutcome &o, const std::string &name) {
@@ -168,6 +207,27 @@ std::string Percent(uint64_t part, uint64_t whole) {
   std::snprintf(text, sizeof text, " (%.1f%%)",
                 100.0 * static_cast<double>(part) / static_cast<double>(whole));
   return text;
+}
+
+// Removes the input `input` (whose facts when opened are `in`) once `out` is complete: only
+// a regular file, only when `out` keeps what was written, and only while the name still names
+// the input as it was read, so that no byte written to it meanwhile is lost.
+void RemoveInput(Run *run, const std::string &input, const FileFacts &in, const Output &out) {
+  FileFacts now;
+  int error = 0;
+  if (!in.regular || !out.regular) {
+    Fail(run, input,
+         in.regular ? "not removed, as its output is not a regular file"
+                    : "not removed, as it is not a regular file");
+    return;
+  }
+  // A name that is gone, or names another file now, is left as it is.
+  if (!SystemPathFacts(input.c_str(), &now, &error) || !SameFile(now, in)) return;
+  if (now.size != in.size || now.modified_ns != in.modified_ns) {
+    Fail(run, input, "changed while it was read; not removed");
+  } else if (!SystemRemove(input.c_str(), &error)) {
+    Fail(run, input, "cannot be removed: " + ErrorText(error));
+  }
 }
 
 // Codes the input `input` (a path, or "-") to `output` (a path, "-", or "" for none).
@@ -220,10 +280,17 @@ void Code(Run *run, const std::string &input, const std::string &output) {
     return;
   }
   if (out.file) {
-    if (input != kStandardName) SystemCopyFacts(out.fd, in);
-    if (!SystemClose(out.fd, &error)) {
+    // A device or a FIFO keeps its own permissions and times (/dev/null stays writable).
+    if (out.regular && input != kStandardName) SystemCopyFacts(out.fd, in);
+    const bool closed = SystemClose(out.fd, &error);
+    out.fd = -1;
+    if (!closed) {
       Fail(run, output, "cannot be written: " + ErrorText(error));
-      out.file = false;
+      Discard(output, &out);
+      return;
+    }
+    if (!out.temporary.empty() && !SystemRename(out.temporary.c_str(), output.c_str(), &error)) {
+      Fail(run, output, "cannot be replaced: " + ErrorText(error));
       Discard(output, &out);
       return;
     }
@@ -255,13 +322,7 @@ void Code(Run *run, const std::string &input, const std::string &output) {
       break;
     }
   }
-  // The input goes only once its output is complete, and only if its name still names it.
-  FileFacts now;
-  if (options.remove_input && out.file && input != kStandardName &&
-      SystemPathFacts(input.c_str(), &now, &error) && SameFile(now, in) &&
-      !SystemRemove(input.c_str(), &error)) {
-    Fail(run, input, "cannot be removed: " + ErrorText(error));
-  }
+  if (options.remove_input && out.file && input != kStandardName) RemoveInput(run, input, in, out);
 }
 
 // One file, named on the command line or found in a folder (`found`).
@@ -283,6 +344,8 @@ void CodeFile(Run *run, const std::string &path, bool found) {
       if (!found) Fail(run, path, "has no .qpk suffix; not restored (-o or -c names an output)");
       return;
     }
+  } else if (found && !HasSuffix(path)) {
+    return;  // a test or a listing takes the containers a folder holds, not their originals
   }
   if (options.mode == kPack || options.mode == kRestore) {
     if (options.to_stdout) output = kStandardName;
@@ -322,7 +385,7 @@ void CodeArgument(Run *run, const std::string &argument) {
   FileFacts facts;
   int error = 0;
   if (!SystemPathFacts(argument.c_str(), &facts, &error)) {
-    Fail(run, argument, ErrorText(error));
+    Fail(run, argument.empty() ? "''" : argument, ErrorText(error));  // a message names a file
   } else if (facts.folder && run->options->recursive) {
     std::string folder = argument;
     while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
@@ -340,7 +403,9 @@ int RunCommand(const std::vector<std::string> &arguments) {
   Options options;
   switch (ParseOptions(arguments, &options)) {
     case kDone:
-      return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+      if (std::fflush(stdout) == 0) return kExitSuccess;
+      Say("", kStandardOutputFailed);
+      return kExitFailure;
     case kUsageError:
       return kExitUsage;
     case kRun:
@@ -355,7 +420,7 @@ int RunCommand(const std::vector<std::string> &arguments) {
   if (options.mode == kList && run.listed > 1) ListLine(run.total_size, run.total, "(total)");
   PackerDestroy(run.packer);
   if (std::fflush(stdout) != 0) {
-    Say("", "standard output cannot be written");
+    Say("", kStandardOutputFailed);
     run.failed = true;
   }
   return run.failed ? kExitFailure : kExitSuccess;

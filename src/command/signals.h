@@ -4,8 +4,9 @@
 
 namespace quillpack_command {
 
-// Makes the signals that end a program at a user's request (interrupt, hang-up, terminate)
-// remove the output named by SignalsGuard before the program ends by the same signal.
+// Makes the signals that end a program at a user's request (interrupt, hang-up, terminate),
+// and a write to a pipe no one reads, remove the output named by SignalsGuard before the
+// program ends by the same signal. A write past the file size limit fails like any other.
 void SignalsInstall();
 
 // Names the file to remove should such a signal come (null: none). The name is copied.

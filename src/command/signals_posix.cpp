@@ -9,7 +9,9 @@
 namespace quillpack_command {
 namespace {
 
-constexpr int kEndingSignals[] = {SIGINT, SIGHUP, SIGTERM};
+// A pipe with no reader (standard error's too, while a failure is reported) ends the program
+// as the others do, but not before its output is removed.
+constexpr int kEndingSignals[] = {SIGINT, SIGHUP, SIGTERM, SIGPIPE};
 
 // The name is written only with the signals blocked, so the handler sees it whole.
 char guarded[4096];
@@ -27,6 +29,12 @@ void OnEndingSignal(int signal) {
 }  // namespace
 
 void SignalsInstall() {
+  // A write past the file size limit fails (EFBIG) instead of ending the program: the output
+  // is removed and the next file is done, as after any failed write.
+  struct sigaction ignored;
+  memset(&ignored, 0, sizeof ignored);
+  ignored.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignored, nullptr);
   for (int signal : kEndingSignals) {
     struct sigaction now;
     // A signal the program was started with ignored stays ignored, as with nohup.

@@ -35,12 +35,26 @@ enum StreamKind { kRawBytes, kContainerText };
 // with the system's error number in `*error`.
 [[nodiscard]] int SystemOpenInput(const char *path, StreamKind kind, FileFacts *facts, int *error);
 
-// Opens `path` for writing as `kind`: a new file (failing with EEXIST when the name exists),
-// or, when `replace`, an existing one too, which is then left as it is: nothing is cut before
-// the caller has checked what it opened (SystemCut). A new file takes `mode`'s permission
-// bits. Returns the descriptor and `*created`, or -1 with `*error`.
-[[nodiscard]] int SystemOpenOutput(const char *path, StreamKind kind, bool replace, uint32_t mode,
-                                   bool *created, int *error);
+// Creates the file `path` and opens it for writing as `kind`, with `mode`'s permission bits.
+// Returns the descriptor (above 2), or -1 with `*error`: EEXIST when the name exists, whatever
+// it names (a link is never followed).
+[[nodiscard]] int SystemCreate(const char *path, StreamKind kind, uint32_t mode, int *error);
+
+// Creates a new file in the folder of `path`, under a name of its own returned in `*name`, as
+// SystemCreate does: the file that is to take the name `path` once it is complete.
+[[nodiscard]] int SystemCreateBeside(const char *path, StreamKind kind, uint32_t mode,
+                                     std::string *name, int *error);
+
+// Opens the existing `path` for writing as `kind`, as it is (through a link): nothing is
+// created or cut. Returns the descriptor (above 2), or -1 with `*error`.
+[[nodiscard]] int SystemOpenExisting(const char *path, StreamKind kind, int *error);
+
+// Cuts the open regular file `fd` to no bytes. False with `*error`.
+[[nodiscard]] bool SystemCut(int fd, int *error);
+
+// Gives the file `from` the name `to`, in one step, replacing what `to` named (the name: a
+// link there is replaced, not followed). False with `*error`, both names as they were.
+[[nodiscard]] bool SystemRename(const char *from, const char *to, int *error);
 
 // The facts of the open file `fd`; false when it cannot be examined.
 [[nodiscard]] bool SystemFacts(int fd, FileFacts *facts);
@@ -60,9 +74,6 @@ void SystemSetStreamKind(int fd, StreamKind kind);
 
 // Writes all `count` bytes, retrying short and interrupted writes. False with `*error`.
 [[nodiscard]] bool SystemWriteAll(int fd, const void *src, size_t count, int *error);
-
-// Cuts the open regular file `fd` to no bytes. False with `*error`.
-[[nodiscard]] bool SystemCut(int fd, int *error);
 
 // Gives the open output `fd` the permission bits and modification time of `from` (where the
 // system keeps them); failures are not reported, as the bytes are what matters.

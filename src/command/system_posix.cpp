@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +22,9 @@ void FactsOf(const struct stat &st, FileFacts *facts) {
   facts->mode = static_cast<uint32_t>(st.st_mode & 07777);
   facts->modified_ns = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
+
+// Names SystemCreateBeside tries before it gives up.
+constexpr unsigned kMostAttempts = 1000;
 
 // A descriptor above 2, so that a process started with a standard stream closed never finds
 // a file where it writes its messages.
@@ -53,27 +57,46 @@ int SystemOpenInput(const char *path, StreamKind, FileFacts *facts, int *error) 
   return fd;
 }
 
-int SystemOpenOutput(const char *path, StreamKind, bool replace, uint32_t mode, bool *created,
-                     int *error) {
-  const mode_t bits = static_cast<mode_t>(mode);
-  for (;;) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, bits);
-    if (fd >= 0) {
-      *created = true;
-      return AboveStandard(fd, error);
-    }
-    if (errno == EINTR) continue;
-    if (errno != EEXIST || !replace) break;
-    // No O_CREAT: should the name vanish meanwhile, the exclusive open is tried again.
-    fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd >= 0) {
-      *created = false;
-      return AboveStandard(fd, error);
-    }
-    if (errno != EINTR && errno != ENOENT) break;
+int SystemCreate(const char *path, StreamKind, uint32_t mode, int *error) {
+  int fd;
+  do {
+    fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, static_cast<mode_t>(mode));
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
   }
+  return AboveStandard(fd, error);
+}
+
+int SystemCreateBeside(const char *path, StreamKind kind, uint32_t mode, std::string *name,
+                       int *error) {
+  const char *slash = strrchr(path, '/');
+  const std::string folder(path, slash != nullptr ? static_cast<size_t>(slash - path + 1) : 0);
+  const std::string stem = folder + ".quillpack-" + std::to_string(getpid()) + "-";
+  for (unsigned attempt = 0;; ++attempt) {
+    *name = stem + std::to_string(attempt);
+    int fd = SystemCreate(name->c_str(), kind, mode, error);
+    if (fd >= 0 || *error != EEXIST || attempt == kMostAttempts) return fd;
+  }
+}
+
+int SystemOpenExisting(const char *path, StreamKind, int *error) {
+  int fd;
+  do {
+    fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  return AboveStandard(fd, error);
+}
+
+bool SystemRename(const char *from, const char *to, int *error) {
+  if (rename(from, to) == 0) return true;
   *error = errno;
-  return -1;
+  return false;
 }
 
 bool SystemFacts(int fd, FileFacts *facts) {

@@ -34,6 +34,9 @@ int ModeFlag(StreamKind kind) {
   return kind == kContainerText ? _O_TEXT : _O_BINARY;
 }
 
+// Names SystemCreateBeside tries before it gives up.
+constexpr unsigned kMostAttempts = 1000;
+
 // 100-nanosecond intervals from 1601 to 1970.
 constexpr int64_t kEpochIntervals = 116444736000000000;
 
@@ -92,26 +95,39 @@ int SystemOpenInput(const char *path, StreamKind kind, FileFacts *facts, int *er
   return fd;
 }
 
-int SystemOpenOutput(const char *path, StreamKind kind, bool replace, uint32_t, bool *created,
-                     int *error) {
-  std::wstring wide = Wide(path);
-  const int flags = _O_WRONLY | _O_NOINHERIT | ModeFlag(kind);
-  for (;;) {
-    int fd = _wopen(wide.c_str(), flags | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE);
-    if (fd >= 0) {
-      *created = true;
-      return fd;
-    }
-    if (errno != EEXIST || !replace) break;
-    fd = _wopen(wide.c_str(), flags);
-    if (fd >= 0) {
-      *created = false;
-      return fd;
-    }
-    if (errno != ENOENT) break;
+int SystemCreate(const char *path, StreamKind kind, uint32_t, int *error) {
+  int fd =
+      _wopen(Wide(path).c_str(), _O_WRONLY | _O_NOINHERIT | _O_CREAT | _O_EXCL | ModeFlag(kind),
+             _S_IREAD | _S_IWRITE);
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+int SystemCreateBeside(const char *path, StreamKind kind, uint32_t mode, std::string *name,
+                       int *error) {
+  const char *end = path;
+  for (const char *p = path; *p != '\0'; ++p) {
+    if (*p == '/' || *p == '\\' || *p == ':') end = p + 1;
   }
-  *error = errno;
-  return -1;
+  const std::string stem = std::string(path, static_cast<size_t>(end - path)) + ".quillpack-" +
+                           std::to_string(GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0;; ++attempt) {
+    *name = stem + std::to_string(attempt);
+    int fd = SystemCreate(name->c_str(), kind, mode, error);
+    if (fd >= 0 || *error != EEXIST || attempt == kMostAttempts) return fd;
+  }
+}
+
+int SystemOpenExisting(const char *path, StreamKind kind, int *error) {
+  int fd = _wopen(Wide(path).c_str(), _O_WRONLY | _O_NOINHERIT | ModeFlag(kind));
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+bool SystemRename(const char *from, const char *to, int *error) {
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  *error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
 }
 
 bool SystemFacts(int fd, FileFacts *facts) {

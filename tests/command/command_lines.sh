@@ -28,10 +28,17 @@ printf 'three\n' >"$fixtures/folder/inner/three"
 listing() { (cd "$1" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
 base=$(listing "$fixtures")
 
-# The command as the rows name it, and as a row given run_with=limited runs it: in an address
-# space too small for all the threads it is asked for.
+# The command as the rows name it, and as a row given run_with runs it: `limited`, in an
+# address space too small for all the threads it is asked for; `tiny_files`, allowed to write
+# files of 1 KiB at most; `errors_unread`, with standard error on a pipe no one reads.
 q() { "${command[@]}" "$@"; }
 limited() { (ulimit -v 40000 && q "$@"); }
+tiny_files() { (ulimit -f 1 && q "$@"); }
+errors_unread() {
+  rm -f "$work/pipe" && mkfifo "$work/pipe"
+  exec 3<>"$work/pipe" 4>"$work/pipe" 3<&-
+  q "$@" 2>&4
+}
 
 # row NAME STATUS CHANGES STDERR STDOUT BEFORE AFTER ARGUMENT...
 #   CHANGES    the files left, as changes to the fixtures: +NAME (new), -NAME (gone)
@@ -108,10 +115,13 @@ row "list, two and a total"           0 "" "" "*packed.qpk*two.qpk*[(]total[)]" 
 row "standard input to output"        0 "+c.qpk" "" "" "" "cmp c.qpk packed.qpk" "-c - <text >c.qpk"
 row "restore to standard output"      0 "+r" "" "" "" "$same r" "-dc packed.qpk >r"
 row "restore a pipe"                  0 "+r" "" "" "" "$same r" "-d <packed.qpk >r"
+row "-o with standard input"          0 "+out" "" "" "" "$same out" "-d -o out <packed.qpk"
 row "a missing file"                  1 "" "$P: missing: No such file or directory" "" "" "" missing
+row "an empty name"                  1 "" "$P: '': No such file or directory" "" "" "" "''"
 row "a folder without -r"             1 "" "$P: folder: is a folder; ignored (-r goes into folders)" "" "" "" folder
 row "-r packs a folder"               0 "+folder/one.qpk +folder/inner/three.qpk" "" "" "" "cmp folder/two.qpk packed.qpk" -r folder
 row "-dr restores a folder"           0 "+folder/two" "" "" "" "$same folder/two" -dr folder/
+row "-t and -l in folders take containers" 0 "" "" "*  folder/two.qpk" "" "" "-tr folder && q -lr folder/"
 row "the same file by another name"   1 "" "$P: text: is the output too; nothing written" "" "" "" -f -o ./text text
 row "-T 3 and -T1 give one container" 0 "+t3.qpk +t1.qpk" "" "" "" "cmp t3.qpk packed.qpk && cmp t1.qpk packed.qpk" \
     "-T 3 -c text >t3.qpk && q -T1 -c text >t1.qpk"
@@ -125,7 +135,13 @@ row "two containers on one output"    2 "" "$P: several containers on standard o
 row "-o with -t"                      2 "" "$P: -t and -l write nothing, so -o names nothing*" "" "" "" -t -o x packed.qpk
 row "--help"                          0 "" "" "Usage: quillpack *Exit status*" "" "" --help
 row "--version"                       0 "" "" "quillpack [0-9]*.[0-9]*.[0-9]*.[0-9]*" "" "" -V
-row "a control character in a name"   1 "" "$P: a?b: No such file or directory" "" "" "" "\$'a\\nb'"
+row "a control character in a name"   1 "" "$P: a[?]b: No such file or directory" "" "" "" "\$'a\\nb'"
+row "a control character in an option" 2 "" "$P: unknown option '--a[?]b'
+$P: Try 'quillpack --help' for more information." "" "" "" "\$'--a\\nb'"
+row "a control character when listed"  0 "+l"$'\xc2\x85'"st.qpk" "" "*  l[?]st.qpk" \
+    "cp packed.qpk \$'l\\xc2\\x85st.qpk'" "" "-l \$'l\\xc2\\x85st.qpk'"
+row "-f keeps the output a failure would replace" 1 "+bad" "$P: bad.qpk: Invalid hex character" "" \
+    "printf keep >bad" "[ \"\$(cat bad)\" = keep ]" -df bad.qpk
 row "a name beyond ASCII"              0 "+naïve_€_名 +naïve_€_名.qpk" "" "" "cp text naïve_€_名" \
     "cmp naïve_€_名.qpk packed.qpk" naïve_€_名
 row "-- before a name with a dash"    0 "+-name +-name.qpk" "" "" "cp text ./-name" "cmp ./-name.qpk packed.qpk" -- -name
@@ -140,6 +156,21 @@ if [ $windows = 0 ]; then
       "$same text.qpk" -f text
   row "a full output device"          1 "" "$P: standard output: cannot be written: No space left on device" "" "" "" \
       "-dc packed.qpk >/dev/full"
+  row "help to a full device"         1 "" "$P: standard output cannot be written" "" "" "" "--help >/dev/full"
+  row "--rm keeps an input that changes as it is read" 1 "+grow +grow.qpk" \
+      "$P: grow: changed while it was read; not removed" "" "cat text text text text >grow" "" \
+      "--rm grow & p=\$!; while kill -0 \$p 2>/dev/null; do printf x >>grow; done; wait \$p"
+  row "--rm keeps an input whose output keeps nothing" 1 "+pipe" \
+      "$P: text: not removed, as its output is not a regular file" "" \
+      "mkfifo pipe && { timeout 60 cat pipe >/dev/null 2>&1 & }" "" --rm -f -o pipe text
+  row "--rm keeps an input that is a FIFO" 1 "+fifo +fifo.qpk" "$P: fifo: not removed, as it is not a regular file" \
+      "" "mkfifo fifo && { timeout 60 sh -c 'printf abc >fifo' >/dev/null 2>&1 & }" "" --rm fifo
+  run_with=tiny_files row "the file size limit" 1 "" "$P: text.qpk: cannot be written: File too large" "" "" "" text
+  # Killed by SIGPIPE as it reports the failure, it still removes its incomplete output.
+  run_with=errors_unread row "an error stream no one reads" 141 "" "" "" "" "" -d bad.qpk
+  row "a FIFO as the output keeps its own mode" 0 "+pipe" "" "" \
+      "mkfifo pipe && chmod 666 pipe && { timeout 60 cat pipe >/dev/null 2>&1 & }" "[ \"\$(stat -c %a pipe)\" = 666 ]" \
+      -f -o pipe text
   row "the output keeps its input's mode" 0 "+packed" "" "" "chmod 640 packed.qpk" \
       "[ \"\$(stat -c %a packed)\" = 640 ]" -d packed.qpk
   # (Sanitizers and emulators need more address space than that; they skip this row.)

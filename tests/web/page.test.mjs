@@ -10,7 +10,13 @@ import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 import { chromium } from 'playwright-core';
 
-import { corpusDir, libraryContainer, libraryUnpack, webDir } from './support.mjs';
+import {
+  corpusDir,
+  libraryContainer,
+  libraryContainerOf,
+  libraryUnpack,
+  webDir,
+} from './support.mjs';
 
 const kBrowser = process.env.QUILLPACK_CHROMIUM || '/usr/bin/chromium';
 const kScreenshot = process.env.QUILLPACK_SCREENSHOT;
@@ -92,6 +98,62 @@ test('a malformed container shows the library line and nothing else', async () =
   assert.equal(await page.textContent('#unpack-error'), libraryUnpack(container).line);
   assert.equal(await page.textContent('#unpack-result'), '');
   assert.equal(await page.isVisible('#unpack-download'), false);
+});
+
+test('a file chosen while an earlier one is still read is the one that counts', async (t) => {
+  // The page's files read as it reads them, but the file named "slow..." only once released;
+  // and a count of the workers still running, so that a job the slow file started is awaited.
+  await page.evaluate(() => {
+    const read = Blob.prototype.arrayBuffer;
+    Blob.prototype.arrayBuffer = function () {
+      if (!String(this.name).startsWith('slow')) return read.call(this);
+      return new Promise((resolve) => {
+        window.releaseSlow = () => resolve(read.call(this));
+      });
+    };
+    window.workersRunning = 0;
+    window.Worker = class extends window.Worker {
+      constructor(...args) {
+        super(...args);
+        window.workersRunning += 1;
+      }
+      terminate() {
+        if (!this.ended) window.workersRunning -= 1;
+        this.ended = true;
+        super.terminate();
+      }
+    };
+  });
+  const slow = Buffer.from('the file chosen first');
+  const fast = Buffer.from('the file chosen last');
+  const panels = [
+    { input: '#pack-file', slow, fast, done: '#pack-download:has-text("fast.qpk")' },
+    {
+      input: '#unpack-file',
+      slow: Buffer.from(libraryContainerOf(slow), 'latin1'),
+      fast: Buffer.from(libraryContainerOf(fast), 'latin1'),
+      done: '#unpack-download:visible:has-text("fast")',
+    },
+  ];
+  for (const panel of panels) {
+    await t.test(panel.input, async () => {
+      const file = (name, buffer) => ({ name, mimeType: 'application/octet-stream', buffer });
+      await page.setInputFiles(panel.input, file('slow.qpk', panel.slow));
+      await page.setInputFiles(panel.input, file('fast.qpk', panel.fast));
+      await page.waitForSelector(panel.done);
+      await page.evaluate(async () => {
+        window.releaseSlow();
+        await new Promise((resolve) => setTimeout(resolve, 0));
+      });
+      await page.waitForFunction(() => window.workersRunning === 0);
+      if (panel.input === '#pack-file') {
+        const text = await page.inputValue('#pack-text');
+        assert.ok(text === libraryContainerOf(fast), 'the text shown is not the last file\'s');
+      } else {
+        assert.deepEqual((await download(() => page.click('#unpack-download'))).bytes, fast);
+      }
+    });
+  }
 });
 
 test('the module packs in the browser as the library does', async () => {

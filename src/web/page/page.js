@@ -114,6 +114,26 @@
 
   const count = (n) => n.toLocaleString('en');
 
+  // Each panel's newest request: a file whose bytes arrive after a newer one was chosen (or
+  // text given) is dropped, so a slow read never takes the place of what came after it.
+  const latest = { pack: 0, unpack: 0 };
+
+  // The bytes of `file`, or null after `failed(error)` when they cannot be read, or null when
+  // `panel` had a newer request meanwhile.
+  async function readFile(panel, file, failed) {
+    const ticket = ++latest[panel];
+    let bytes = null;
+    let error = null;
+    try {
+      bytes = await file.arrayBuffer();
+    } catch (caught) {
+      error = caught;
+    }
+    if (ticket !== latest[panel]) return null;
+    if (error) failed(error);
+    return bytes;
+  }
+
   // ---------------------------------------------------------------------------------------
   // File to text
 
@@ -134,15 +154,12 @@
     packNote.textContent = '';
     packSizes.classList.remove('error');
     packSizes.textContent = `Packing ${file.name}…`;
-    let bytes;
-    let text;
-    try {
-      bytes = await file.arrayBuffer();
-    } catch (error) {
+    const bytes = await readFile('pack', file, (error) => {
       packSizes.classList.add('error');
       packSizes.textContent = `Cannot read ${file.name}: ${error.message}`;
-      return;
-    }
+    });
+    if (!bytes) return;
+    let text;
     try {
       text = await run('pack', bytes, `Packing ${file.name}`);
     } catch (error) {
@@ -209,6 +226,7 @@
   // Restores `container` (text, or the bytes of a file). A malformed one shows its line, and
   // nothing else.
   async function restore(container) {
+    latest.unpack += 1;
     restored = null;
     unpackDownload.hidden = true;
     unpackError.textContent = '';
@@ -232,17 +250,13 @@
   async function restoreFile(file) {
     unpackText.value = '';
     unpackName.value = file.name.replace(/\.qpk$/i, '');
-    let bytes;
-    try {
-      bytes = new Uint8Array(await file.arrayBuffer());
-    } catch (error) {
+    const bytes = await readFile('unpack', file, (error) => {
       restored = null;
       unpackDownload.hidden = true;
       unpackResult.textContent = '';
       unpackError.textContent = `Cannot read ${file.name}: ${error.message}`;
-      return;
-    }
-    restore(bytes);
+    });
+    if (bytes) restore(new Uint8Array(bytes));
   }
 
   element('unpack-run').addEventListener('click', () => restore(unpackText.value));
