@@ -10,8 +10,9 @@
 namespace quillpack_command {
 namespace {
 
-// More threads than this are taken for a mistake.
-constexpr unsigned long kMostThreads = 4096;
+// More threads than this are taken for a mistake: each holds a match finder and two segments
+// (about 2.2 MiB) from the start, however small the input.
+constexpr unsigned long kMostThreads = 256;
 
 constexpr char kHelpText[] =
     "Usage: quillpack [OPTION]... [FILE]...\n"

@@ -130,6 +130,7 @@ row "an unknown option"               2 "" "$P: unknown option '-x'
 $P: Try 'quillpack --help' for more information." "" "" "" "-x text"
 row "an unknown long option"          2 "" "$P: unknown option '--fast'*" "" "" "" --fast text
 row "a bad thread count"              2 "" "$P: invalid number of threads 'many'*" "" "" "" -T many text
+row "more threads than 256"           2 "" "$P: invalid number of threads '257'*" "" "" "" -T 257 text
 row "-o with two inputs"              2 "" "$P: -o names the output of exactly one input*" "" "" "" -o x text folder/one
 row "two containers on one output"    2 "" "$P: several containers on standard output could not be told apart*" "" "" "" -c text folder/one
 row "-o with -t"                      2 "" "$P: -t and -l write nothing, so -o names nothing*" "" "" "" -t -o x packed.qpk
