@@ -44,7 +44,14 @@ export WINEDEBUG=-all WINEARCH=$winearch
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/quillpack-wine-$arch-XXXXXX")
 export WINEPREFIX
 work=$(mktemp -d)
-trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+wineserver=$(dirname "$wine")/wineserver
+trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+# One server for the whole suite, started before the prefix's own services. Debian's wrapper
+# starts it with no persistence: it then quits the moment its last process exits, and a
+# program started at that moment loses its connection ("wine client error: recvmsg:
+# Connection reset by peer") and dies. The services start here, on the null device, so no
+# test's output pipe is held open by a service that outlives it.
+"$wineserver" -p || fail "cannot start the Wine server"
 "$wine" wineboot -i >/dev/null 2>&1 || fail "cannot start Wine"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLPACK_WERROR=ON \
