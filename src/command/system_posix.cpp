@@ -36,18 +36,24 @@ int AboveStandard(int fd, int *error) {
   return moved;
 }
 
-}  // namespace
-
-int SystemOpenInput(const char *path, StreamKind, FileFacts *facts, int *error) {
+// Opens `path` with `flags` (and `mode` for a new file), again when a signal interrupts the
+// open, on a descriptor above 2 and closed on exec. Returns it, or -1 with `*error` set.
+int OpenAboveStandard(const char *path, int flags, uint32_t mode, int *error) {
   int fd;
   do {
-    fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    fd = open(path, flags | O_CLOEXEC | O_NOCTTY, static_cast<mode_t>(mode));
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     *error = errno;
     return -1;
   }
-  fd = AboveStandard(fd, error);
+  return AboveStandard(fd, error);
+}
+
+}  // namespace
+
+int SystemOpenInput(const char *path, StreamKind, FileFacts *facts, int *error) {
+  int fd = OpenAboveStandard(path, O_RDONLY, 0, error);
   if (fd < 0) return -1;
   if (!SystemFacts(fd, facts)) {
     *error = errno;
@@ -58,15 +64,7 @@ int SystemOpenInput(const char *path, StreamKind, FileFacts *facts, int *error) 
 }
 
 int SystemCreate(const char *path, StreamKind, uint32_t mode, int *error) {
-  int fd;
-  do {
-    fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, static_cast<mode_t>(mode));
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    *error = errno;
-    return -1;
-  }
-  return AboveStandard(fd, error);
+  return OpenAboveStandard(path, O_WRONLY | O_CREAT | O_EXCL, mode, error);
 }
 
 int SystemCreateBeside(const char *path, StreamKind kind, uint32_t mode, std::string *name,
@@ -82,15 +80,7 @@ int SystemCreateBeside(const char *path, StreamKind kind, uint32_t mode, std::st
 }
 
 int SystemOpenExisting(const char *path, StreamKind, int *error) {
-  int fd;
-  do {
-    fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    *error = errno;
-    return -1;
-  }
-  return AboveStandard(fd, error);
+  return OpenAboveStandard(path, O_WRONLY, 0, error);
 }
 
 bool SystemRename(const char *from, const char *to, int *error) {
