@@ -45,7 +45,9 @@ WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/quillpack-wine-$arch-XXXXXX")
 export WINEPREFIX
 work=$(mktemp -d)
 wineserver=$(dirname "$wine")/wineserver
-trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+# The server is gone, and has written the prefix for the last time, before the prefix goes;
+# clearing up never decides the suite's result.
+trap '{ "$wineserver" -k; "$wineserver" -w; } 2>/dev/null || true; rm -rf "$WINEPREFIX" "$work" || true' EXIT
 # One server for the whole suite, started before the prefix's own services. Debian's wrapper
 # starts it with no persistence: it then quits the moment its last process exits, and a
 # program started at that moment loses its connection ("wine client error: recvmsg:
